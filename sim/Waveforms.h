@@ -2,6 +2,7 @@
 // from -1 to 1 over one screen, t from 0 to 1.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
