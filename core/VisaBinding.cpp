@@ -1,31 +1,31 @@
 #include "VisaBinding.h"
 
 #include <atomic>
+#include <thread>
 
 namespace zvds {
 
 namespace {
-std::atomic<const VisaApi*> g_api{nullptr};
-}
+// The table lives in static storage, so nothing is left behind when the
+// plug-in is unloaded. 0: not bound, 1: a thread is binding, 2: bound.
+VisaApi g_table{};
+std::atomic<int> g_state{0};
+}  // namespace
 
 const VisaApi* Visa() {
-    const VisaApi* api = g_api.load(std::memory_order_acquire);
-    if (api != nullptr) {
-        return api;
+    for (;;) {
+        int state = g_state.load(std::memory_order_acquire);
+        if (state == 2) {
+            return &g_table;
+        }
+        if (state == 0 && g_state.compare_exchange_strong(state, 1, std::memory_order_acq_rel)) {
+            const bool bound = BindVisaApi(g_table);
+            // Without a library, a later call tries again.
+            g_state.store(bound ? 2 : 0, std::memory_order_release);
+            return bound ? &g_table : nullptr;
+        }
+        std::this_thread::yield();  // another thread is binding; it takes moments
     }
-    VisaApi bound{};
-    if (!BindVisaApi(bound)) {
-        return nullptr;
-    }
-    // Two threads binding at once build the same table; one of them is kept
-    // for the life of the process (it is never freed, like the library).
-    const VisaApi* mine = new VisaApi(bound);
-    const VisaApi* expected = nullptr;
-    if (g_api.compare_exchange_strong(expected, mine, std::memory_order_acq_rel)) {
-        return mine;
-    }
-    delete mine;
-    return expected;
 }
 
 namespace visa {
