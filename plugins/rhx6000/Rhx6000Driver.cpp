@@ -59,8 +59,8 @@ void ReadWaveform(CGpibDevice& device, const char* channel, uint16_t* samples) {
         ThrowGpibException(&device, kMsgNotStorageMode);
     }
     const bool pausedBefore = Contains(Query(device, "PAUSE?"), "ON");  // run state
-    device.WriteString("WAV STA 0");  // transfer from the first block ...
-    device.WriteString("WAV END 7");  // ... to the last: the whole record
+    device.WriteString("WAV STA 0");  // the transfer starts at the first block ...
+    device.WriteString("WAV END 7");  // ... and ends at the last: the whole record
     device.WriteString("PAUSE ON");   // hold the record still during the transfer
     device.WriteString(std::string("WAV OUT ") + channel);  // send the channel's points
 
