@@ -13,7 +13,9 @@ namespace {
 std::atomic<ViSession> g_defaultRM{0};
 }
 
-ViSession DefaultResourceManager() { return g_defaultRM.load(std::memory_order_acquire); }
+ViSession DefaultResourceManager() {
+    return g_defaultRM.load(std::memory_order_acquire);
+}
 
 void EnsureDefaultResourceManager() {
     if (g_defaultRM.load(std::memory_order_acquire) != 0) {
@@ -43,32 +45,49 @@ void CGpibDevice::RequireSession() {
     }
 }
 
-ViStatus CGpibDevice::WriteString(const std::string& command) {
+ViStatus CGpibDevice::WriteParts(const char* first, size_t firstLength, const char* second,
+                                 size_t secondLength) {
     RequireSession();
-    ViUInt32 written = 0;
-    if (m_intfType == VI_INTF_ASRL) {
-        // Serial lines end every command with a line feed. Short commands are
-        // framed on the stack; only a very long one needs the heap.
-        char local[256];
-        const size_t length = command.size() + 1;
-        std::string heap;
-        char* framed = local;
+    // Serial lines end every command with a line feed; GPIB sends the text as it is.
+    const bool serial = m_intfType == VI_INTF_ASRL;
+    const size_t length = firstLength + secondLength + (serial ? 1 : 0);
+    const char* data = first;
+    char local[512];
+    std::string heap;
+    if (secondLength > 0 || serial) {
+        char* joined = local;
         if (length > sizeof(local)) {
             heap.resize(length);
-            framed = &heap[0];
+            joined = &heap[0];
         }
-        memcpy(framed, command.data(), command.size());
-        framed[command.size()] = '\n';
-        m_status = visa::Write(m_session, reinterpret_cast<ViConstBuf>(framed),
-                               static_cast<ViUInt32>(length), &written);
-    } else {
-        m_status = visa::Write(m_session, reinterpret_cast<ViConstBuf>(command.data()),
-                               static_cast<ViUInt32>(command.size()), &written);
+        memcpy(joined, first, firstLength);
+        if (secondLength > 0) {
+            memcpy(joined + firstLength, second, secondLength);
+        }
+        if (serial) {
+            joined[length - 1] = '\n';
+        }
+        data = joined;
     }
+    ViUInt32 written = 0;
+    m_status = visa::Write(m_session, reinterpret_cast<ViConstBuf>(data),
+                           static_cast<ViUInt32>(length), &written);
     if (m_status < VI_SUCCESS) {
         ThrowGpibException(this, kMsgWriteFailed);
     }
     return m_status;
+}
+
+ViStatus CGpibDevice::WriteString(const std::string& command) {
+    return WriteParts(command.data(), command.size(), nullptr, 0);
+}
+
+ViStatus CGpibDevice::WriteString(const char* command) {
+    return WriteParts(command, strlen(command), nullptr, 0);
+}
+
+ViStatus CGpibDevice::WriteJoined(const char* prefix, const char* name) {
+    return WriteParts(prefix, strlen(prefix), name, name ? strlen(name) : 0);
 }
 
 ViStatus CGpibDevice::SetTermCharEnabled(bool enabled) {
@@ -135,9 +154,13 @@ int32_t CGpibDevice::GetSession() {
     return (session == 0 || session == -1) ? -1 : session;
 }
 
-int32_t CGpibDevice::GetHandle() { return GetSession(); }
+int32_t CGpibDevice::GetHandle() {
+    return GetSession();
+}
 
-ViStatus CGpibDevice::GetLastStatus() { return m_status; }
+ViStatus CGpibDevice::GetLastStatus() {
+    return m_status;
+}
 
 ViSession CGpibDevice::OpenResource(const std::string& resource) {
     m_resource = resource;

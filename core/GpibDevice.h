@@ -34,6 +34,12 @@ public:
     bool Attach(int32_t handle);
     ViSession Detach(bool close);
 
+    // WriteString without building a std::string: a fixed command, or a fixed
+    // part followed by a name ("WAV OUT " and the channel). Short commands
+    // are put together on the stack, so a waveform read does not allocate.
+    ViStatus WriteString(const char* command);
+    ViStatus WriteJoined(const char* prefix, const char* name);
+
     // ReadBytes that also says how many bytes arrived.
     ViStatus ReadBytesCounted(void* buffer, int32_t count, uint32_t& received);
     // Sets a session option; only 6 (repeat addressing) does anything.
@@ -48,6 +54,8 @@ public:
     static constexpr uint32_t kTextReadSize = 65536;
 
 private:
+    ViStatus WriteParts(const char* first, size_t firstLength, const char* second,
+                        size_t secondLength);
     ViStatus SetTermCharEnabled(bool enabled);
     void RequireSession();
 

@@ -59,7 +59,7 @@ void RequireStorageMode(CGpibDevice& device) {
 }
 
 uint32_t RequestWaveform(CGpibDevice& device, const char* channel, uint8_t* block, int32_t size) {
-    device.WriteString(std::string("WAV OUT ") + channel);  // send this channel's waveform
+    device.WriteJoined("WAV OUT ", channel);  // send this channel's waveform
     uint32_t received = 0;
     device.ReadBytesCounted(block, size, received);
     return received;

@@ -59,10 +59,10 @@ void ReadWaveform(CGpibDevice& device, const char* channel, uint16_t* samples) {
         ThrowGpibException(&device, kMsgNotStorageMode);
     }
     const bool pausedBefore = Contains(Query(device, "PAUSE?"), "ON");  // run state
-    device.WriteString("WAV STA 0");  // the transfer starts at the first block ...
-    device.WriteString("WAV END 7");  // ... and ends at the last: the whole record
-    device.WriteString("PAUSE ON");   // hold the record still during the transfer
-    device.WriteString(std::string("WAV OUT ") + channel);  // send the channel's points
+    device.WriteString("WAV STA 0");          // the transfer starts at the first block ...
+    device.WriteString("WAV END 7");          // ... and ends at the last: the whole record
+    device.WriteString("PAUSE ON");           // hold the record still during the transfer
+    device.WriteJoined("WAV OUT ", channel);  // send the channel's points
 
     uint8_t reply[rhx6000::kPoints];
     uint32_t received = 0;

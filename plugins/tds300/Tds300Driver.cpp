@@ -31,12 +31,12 @@ void EnumerateChannels(CGpibDevice&, const ChannelSink& sink) {
 }
 
 void ReadWaveform(CGpibDevice& device, const char* channel, uint16_t* samples) {
-    device.WriteString(std::string("DATA:SOURCE ") + channel);  // the trace to send
-    device.WriteString("DATA:ENCDG RPBINARY;WIDTH 1");          // one unsigned byte a point
-    device.WriteString("HORIZONTAL:RECORDLENGTH 1000");         // a record of 1000 points
-    device.WriteString("DATA:START 1");                         // from the first point ...
-    device.WriteString("DATA:STOP 1000");                       // ... to the last
-    device.WriteString("CURVE?");                               // the points as a block
+    device.WriteJoined("DATA:SOURCE ", channel);         // the trace to send
+    device.WriteString("DATA:ENCDG RPBINARY;WIDTH 1");   // one unsigned byte a point
+    device.WriteString("HORIZONTAL:RECORDLENGTH 1000");  // a record of 1000 points
+    device.WriteString("DATA:START 1");                  // from the first point ...
+    device.WriteString("DATA:STOP 1000");                // ... to the last
+    device.WriteString("CURVE?");                        // the points as a block
 
     uint8_t reply[tds300::kReplyBuffer];
     uint32_t received = 0;
