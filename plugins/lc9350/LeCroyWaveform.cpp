@@ -1,0 +1,100 @@
+#include "LeCroyWaveform.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "GpibException.h"
+#include "LeCroy.h"
+#include "Messages.h"
+
+namespace zvds {
+namespace lc9350 {
+
+namespace {
+
+// Fields of the WAVEDESC descriptor, counted from the start of the block
+// contents; both are stored most significant byte first.
+constexpr size_t kDescriptorLengthAt = 36;  // WAVE_DESCRIPTOR: bytes before the points
+constexpr size_t kPointCountAt = 116;       // WAVE_ARRAY_COUNT
+constexpr size_t kFieldsEnd = kPointCountAt + 4;
+constexpr size_t kBytesPerPoint = 2;
+
+uint32_t BigEndian32(const uint8_t* p) {
+    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+}
+
+}  // namespace
+
+int32_t ConvertWaveformReply(const uint8_t* reply, size_t received, uint16_t* samples) {
+    // Everything is checked against the bytes received before the samples
+    // are touched, so that a bad reply leaves the host's buffer as it was.
+    if (reply == nullptr || received == 0) {
+        return kMsgBadResponse;
+    }
+    const void* hashAt = memchr(reply, '#', received);
+    if (hashAt == nullptr) {
+        return kMsgBadResponse;
+    }
+    const size_t hash = static_cast<size_t>(static_cast<const uint8_t*>(hashAt) - reply);
+    if (hash + 1 >= received || reply[hash + 1] < '0' || reply[hash + 1] > '9') {
+        return kMsgBadResponse;
+    }
+    // "#", the digit n, n length digits (not needed), then the contents.
+    const size_t start = hash + 2 + static_cast<size_t>(reply[hash + 1] - '0');
+    if (start > received || received - start < kFieldsEnd) {
+        return kMsgBadResponse;
+    }
+    const uint8_t* block = reply + start;
+    const size_t available = received - start;
+    const uint32_t descriptorLength = BigEndian32(block + kDescriptorLengthAt);
+    const int32_t count = static_cast<int32_t>(BigEndian32(block + kPointCountAt));
+    if (descriptorLength > available || count < 0) {
+        return kMsgBadResponse;
+    }
+    // More points than asked for: the first ones fill the samples, the rest
+    // are ignored.
+    const size_t points = std::min(static_cast<size_t>(count), static_cast<size_t>(kMaxPoints));
+    if ((available - descriptorLength) / kBytesPerPoint < points) {
+        return kMsgBadResponse;
+    }
+
+    std::fill(samples, samples + kSamples, uint16_t{0});
+    if (count == 0) {
+        return kMsgNoSuchChannel;
+    }
+    // Only the first byte of each point counts: a signed code, made 0..255 by
+    // inverting its top bit. Twelve codes give floor(16 x mean); a last,
+    // incomplete group keeps its plain sum.
+    const uint8_t* data = block + descriptorLength;
+    for (size_t first = 0; first < points; first += kPointsPerSample) {
+        const size_t end = std::min(first + kPointsPerSample, points);
+        uint32_t sum = 0;
+        for (size_t i = first; i < end; ++i) {
+            sum += data[i * kBytesPerPoint] ^ 0x80u;
+        }
+        const bool full = end - first == static_cast<size_t>(kPointsPerSample);
+        samples[first / kPointsPerSample] = static_cast<uint16_t>(full ? (4 * sum) / 3 : sum);
+    }
+    return 0;
+}
+
+void ReadWaveform(CGpibDevice& device, const char* channel, uint16_t* samples) {
+    // The reply buffer is too big for a host thread's stack.
+    std::unique_ptr<uint8_t[]> reply(new uint8_t[kReplySize]);
+    // Every 4th point, at most 12288 of them, from the first, all segments.
+    device.WriteString("WFSU SP,4,NP,12288,FP,0,SN,0");
+    // Descriptor and data points of the trace, as one block.
+    device.WriteString(std::string(channel) + ":WAVEFORM?");
+    uint32_t received = 0;
+    device.ReadBytesCounted(reply.get(), kReplySize, received);
+    const int32_t result = ConvertWaveformReply(reply.get(), received, samples);
+    if (result != 0) {
+        ThrowGpibException(&device, result);
+    }
+}
+
+}  // namespace lc9350
+}  // namespace zvds
