@@ -86,8 +86,8 @@ ViStatus CGpibDevice::WriteString(const char* command) {
     return WriteParts(command, strlen(command), nullptr, 0);
 }
 
-ViStatus CGpibDevice::WriteJoined(const char* prefix, const char* name) {
-    return WriteParts(prefix, strlen(prefix), name, name ? strlen(name) : 0);
+ViStatus CGpibDevice::WriteJoined(const char* first, const char* second) {
+    return WriteParts(first, strlen(first), second, second ? strlen(second) : 0);
 }
 
 ViStatus CGpibDevice::SetTermCharEnabled(bool enabled) {

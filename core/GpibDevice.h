@@ -34,11 +34,12 @@ public:
     bool Attach(int32_t handle);
     ViSession Detach(bool close);
 
-    // WriteString without building a std::string: a fixed command, or a fixed
-    // part followed by a name ("WAV OUT " and the channel). Short commands
-    // are put together on the stack, so a waveform read does not allocate.
+    // WriteString without building a std::string: a fixed command, or two
+    // texts sent as one command ("WAV OUT " and the channel name). Short
+    // commands are put together on the stack, so a waveform read does not
+    // allocate.
     ViStatus WriteString(const char* command);
-    ViStatus WriteJoined(const char* prefix, const char* name);
+    ViStatus WriteJoined(const char* first, const char* second);
 
     // ReadBytes that also says how many bytes arrived.
     ViStatus ReadBytesCounted(void* buffer, int32_t count, uint32_t& received);

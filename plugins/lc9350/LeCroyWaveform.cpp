@@ -87,7 +87,7 @@ void ReadWaveform(CGpibDevice& device, const char* channel, uint16_t* samples) {
     // Every 4th point, at most 12288 of them, from the first, all segments.
     device.WriteString("WFSU SP,4,NP,12288,FP,0,SN,0");
     // Descriptor and data points of the trace, as one block.
-    device.WriteString(std::string(channel) + ":WAVEFORM?");
+    device.WriteJoined(channel, ":WAVEFORM?");
     uint32_t received = 0;
     device.ReadBytesCounted(reply.get(), kReplySize, received);
     const int32_t result = ConvertWaveformReply(reply.get(), received, samples);
