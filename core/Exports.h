@@ -15,4 +15,7 @@ ZVDS_EXPORT int32_t ZVDS_STDCALL ZVDS_ReadWaveform(int32_t handle, const char* c
 ZVDS_EXPORT int32_t ZVDS_STDCALL ZVDS_HasLongData(int32_t unused);
 ZVDS_EXPORT int32_t ZVDS_STDCALL ZVDS_GetErrMessage(const char* device, int32_t number,
                                                     char* out, int32_t unused);
+// Enter and remove the plug-in's registry entry; both return 0 in every case.
+ZVDS_EXPORT int32_t ZVDS_STDCALL DllRegisterServer();
+ZVDS_EXPORT int32_t ZVDS_STDCALL DllUnregisterServer();
 }
