@@ -18,19 +18,23 @@ struct Noise {
 
 double Value(WaveShape shape, double t) {
     switch (shape) {
-        case WaveShape::Sine: return std::sin(2 * kPi * 3 * t);
+        case WaveShape::Sine:
+            return std::sin(2 * kPi * 3 * t);
         case WaveShape::RingingSquare: {
             const double period = 0.5;
             const double phase = std::fmod(t, period) / period;
             const double level = phase < 0.5 ? 0.7 : -0.7;
             const double sinceEdge = (phase < 0.5 ? phase : phase - 0.5) * period;
-            const double ring = 0.3 * std::exp(-sinceEdge * 60) * std::cos(2 * kPi * 40 * sinceEdge);
+            const double ring =
+                0.3 * std::exp(-sinceEdge * 60) * std::cos(2 * kPi * 40 * sinceEdge);
             return level + (phase < 0.5 ? ring : -ring);
         }
-        case WaveShape::Ramp: return std::fmod(t * 2, 1.0) * 2 - 1;
+        case WaveShape::Ramp:
+            return std::fmod(t * 2, 1.0) * 2 - 1;
         case WaveShape::DecayingBurst:
-            return t < 0.1 ? 0.0 : std::exp(-(t - 0.1) * 5) * std::sin(2 * kPi * 25 * (t - 0.1));
-        case WaveShape::Flat: return 0.0;
+            return t < 0.1 ? 0.0 : std::exp(-(t - 0.1) * 4) * std::sin(2 * kPi * 10 * (t - 0.1));
+        case WaveShape::Flat:
+            return 0.0;
     }
     return 0.0;
 }

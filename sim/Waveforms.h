@@ -9,11 +9,11 @@
 namespace zsim {
 
 enum class WaveShape {
-    Sine,          // three periods, a little noise
-    RingingSquare, // two periods, overshoot that rings down after each edge
-    Ramp,          // sawtooth, two periods
-    DecayingBurst, // a tone burst whose envelope decays
-    Flat,          // a quiet line at 0 with noise
+    Sine,           // three periods, a little noise
+    RingingSquare,  // two periods, overshoot that rings down after each edge
+    Ramp,           // sawtooth, two periods
+    DecayingBurst,  // a tone burst whose envelope decays
+    Flat,           // a quiet line at 0 with noise
 };
 
 // `points` values of the shape. The noise is the same on every call.

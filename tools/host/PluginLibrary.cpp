@@ -20,15 +20,23 @@ void* OpenLibrary(const std::string& path, bool /*global*/) {
 void* Find(void* library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
-void CloseLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
-std::string LastLoadError() { return "error " + std::to_string(GetLastError()); }
+void CloseLibrary(void* library) {
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+std::string LastLoadError() {
+    return "error " + std::to_string(GetLastError());
+}
 const char* const kSimulatorFile = "VISA32.dll";
 #else
 void* OpenLibrary(const std::string& path, bool global) {
     return dlopen(path.c_str(), RTLD_NOW | (global ? RTLD_GLOBAL : RTLD_LOCAL));
 }
-void* Find(void* library, const char* name) { return dlsym(library, name); }
-void CloseLibrary(void* library) { dlclose(library); }
+void* Find(void* library, const char* name) {
+    return dlsym(library, name);
+}
+void CloseLibrary(void* library) {
+    dlclose(library);
+}
 std::string LastLoadError() {
     const char* text = dlerror();
     return text ? text : "unknown error";

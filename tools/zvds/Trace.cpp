@@ -13,10 +13,18 @@ std::string XmlText(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
             default:
                 // Control characters are not allowed in XML 1.0 text.
                 out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
@@ -106,9 +114,8 @@ void WriteSvg(std::ostream& out, const std::vector<Trace>& traces, const PlotLab
         out << "\"/>\n";
     }
     int y = top + height + 28;
-    out << "<text x=\"" << left << "\" y=\"" << y << "\" fill=\"#d0d8e0\">"
-        << XmlText(label.plugin) << "  " << XmlText(label.address) << "  " << points
-        << " points</text>\n";
+    out << "<text x=\"" << left << "\" y=\"" << y << "\" fill=\"#d0d8e0\">" << XmlText(label.plugin)
+        << " \u00b7 " << XmlText(label.address) << " \u00b7 " << points << " points</text>\n";
     int x = left;
     y += 24;
     for (size_t c = 0; c < traces.size(); ++c) {

@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 #define MakeDirectory(path) mkdir(path, 0777)
 #endif
+#include <cerrno>
 
 using namespace zvds_tool;
 
@@ -108,8 +109,10 @@ Options Parse(int argc, char** argv, int first, const std::vector<std::string>& 
             for (const std::string& f : flags) {
                 if (arg == f) {
                     known = true;
-                    if (f == "--json") o.json = true;
-                    if (f == "--sim") o.sim = true;
+                    if (f == "--json")
+                        o.json = true;
+                    if (f == "--sim")
+                        o.sim = true;
                 }
             }
             if (!known) {
@@ -206,16 +209,16 @@ int CmdRegister(const Options& o, bool unregister) {
             continue;
         }
         const int32_t result = unregister ? plugin->UnregisterServer() : plugin->RegisterServer();
-        std::cout << (unregister ? "unregistered " : "registered ") << plugin->Path()
-                  << " (result " << result << ")\n";
+        std::cout << (unregister ? "unregistered " : "registered ") << plugin->Path() << " (result "
+                  << result << ")\n";
     }
     return status;
 }
 
 // Opens the instrument; on failure prints the plug-in's text and closes a
 // handle the plug-in already handed out.
-bool OpenInstrument(const zhost::PluginLibrary& plugin, const std::string& address,
-                    int32_t& handle, int32_t& result) {
+bool OpenInstrument(const zhost::PluginLibrary& plugin, const std::string& address, int32_t& handle,
+                    int32_t& result) {
     handle = 0;
     result = plugin.Open(address.c_str(), &handle);
     if (result != 0) {
@@ -395,6 +398,19 @@ int CmdRead(const Options& o) {
     return kOk;
 }
 
+// Creates a folder and its missing parents; false when that fails.
+bool MakeDirectories(const std::string& path) {
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/' || path[i] == '\\') {
+            const std::string part = path.substr(0, i);
+            if (MakeDirectory(part.c_str()) != 0 && errno != EEXIST) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 struct BenchEntry {
     const char* plugin;
     const char* address;
@@ -403,8 +419,8 @@ struct BenchEntry {
 
 // The simulated bench: one instrument of each family at a fixed address.
 const BenchEntry kBench[] = {
-    {"lc9350", "DEV1", "LeCroy 9354"},   {"lc9350", "DEV2", "LeCroy 9350"},
-    {"rhx4402", "DEV3", "RHX4403A"},     {"rhx6000", "DEV4", "RHX6000 (dual)"},
+    {"lc9350", "DEV1", "LeCroy 9354"},       {"lc9350", "DEV2", "LeCroy 9350"},
+    {"rhx4402", "DEV3", "RHX4403A"},         {"rhx6000", "DEV4", "RHX6000 (dual)"},
     {"tds300", "DEV5", "Tektronix TDS 320"}, {"rvt8800", "DEV6", "RVT8801"},
 };
 
@@ -413,7 +429,10 @@ int CmdDemo(const Options& o) {
         throw UsageError{"demo takes no arguments"};
     }
     const std::string dir = o.values.count("--out") ? o.values.at("--out") : "zvds-demo";
-    MakeDirectory(dir.c_str());
+    if (!MakeDirectories(dir)) {
+        std::cerr << "zvds: cannot create " << dir << "\n";
+        return kInstrumentFailure;
+    }
     if (!StartBench()) {
         return kInstrumentFailure;
     }
@@ -478,8 +497,8 @@ int CmdDemo(const Options& o) {
             }
         }
         std::string samples = traces.empty() ? "-"
-                                             : std::to_string(points) + " x " +
-                                                   std::to_string(lo) + ".." + std::to_string(hi);
+                                             : std::to_string(points) + " x " + std::to_string(lo) +
+                                                   ".." + std::to_string(hi);
         snprintf(row, sizeof(row), "%-9s %-5s %-18s %-9s %8zu  %-12s %s\n", e.plugin, e.address,
                  e.instrument, result ? std::to_string(result).c_str() : "ok", channels.size(),
                  read.c_str(), samples.c_str());
@@ -522,11 +541,16 @@ int main(int argc, char** argv) {
             std::cout << kCommandHelp.at(command);
             return kOk;
         }
-        if (command == "plugins") return CmdPlugins(o);
-        if (command == "register") return CmdRegister(o, false);
-        if (command == "unregister") return CmdRegister(o, true);
-        if (command == "probe") return CmdProbe(o);
-        if (command == "read") return CmdRead(o);
+        if (command == "plugins")
+            return CmdPlugins(o);
+        if (command == "register")
+            return CmdRegister(o, false);
+        if (command == "unregister")
+            return CmdRegister(o, true);
+        if (command == "probe")
+            return CmdProbe(o);
+        if (command == "read")
+            return CmdRead(o);
         return CmdDemo(o);
     } catch (const UsageError& e) {
         std::cerr << "zvds: " << e.text << "\n\n" << kCommandHelp.at(command);
