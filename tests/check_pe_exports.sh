@@ -53,6 +53,22 @@ if [ "$got" != "$expected" ]; then
   exit 1
 fi
 
+# 32-bit: the callee removes its arguments (__stdcall), seen in the symbol
+# names' argument sizes, e.g. _ZVDS_Open@8.
+if printf '%s\n' "$dump" | grep -q 'file format pei\?-i386'; then
+  symbols=$("$objdump" -t "$dll")
+  for entry in ZVDS_Open@8 ZVDS_Close@4 ZVDS_EnumValidChannels@8 ZVDS_ReadWaveform@16 \
+    ZVDS_HasLongData@4 ZVDS_GetErrMessage@16 DllRegisterServer@0 DllUnregisterServer@0 \
+    viOpenDefaultRM@4 viOpen@20 viClose@4 viGetAttribute@12 viSetAttribute@12 viRead@16 \
+    viWrite@16; do
+    case " $(printf '%s\n' "$got" | awk '{print $2}' | tr '\n' ' ') " in
+      *" ${entry%@*} "*)
+        printf '%s\n' "$symbols" | grep -q " _$entry\$" ||
+          { echo "${entry%@*} is not __stdcall with ${entry#*@} bytes of arguments"; exit 1; } ;;
+    esac
+  done
+fi
+
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -u)
 for name in $imports; do
   case $(printf '%s' "$name" | tr 'A-Z' 'a-z') in
