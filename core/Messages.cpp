@@ -14,7 +14,6 @@ const MessageText kMessageTable[] = {
 const int kMessageTableSize = static_cast<int>(sizeof(kMessageTable) / sizeof(kMessageTable[0]));
 
 namespace {
-constexpr int kOutputLimit = 1024;  // wsprintfA never writes more
 constexpr int kLoadBuffer = 256;
 }  // namespace
 
@@ -23,7 +22,7 @@ int FormatMessageText(char* out, const char* format, const char* argument) {
         argument = "";
     }
     int n = 0;
-    const int last = kOutputLimit - 1;
+    const int last = kMessageOutputLimit - 1;
     for (const char* p = format; *p != '\0' && n < last; ++p) {
         if (p[0] == '%' && p[1] == 's') {
             for (const char* a = argument; *a != '\0' && n < last; ++a) {
@@ -47,7 +46,7 @@ int32_t GetErrMessage(const char* device, int32_t number, char* out) {
     }
     char text[kLoadBuffer];
     LoadMessage(number, text, kLoadBuffer - 1);
-    return FormatMessageText(out, text, device);
+    return FormatPlatformMessage(out, text, device == nullptr ? "" : device);
 }
 
 }  // namespace zvds

@@ -40,6 +40,13 @@ int LoadMessage(int32_t number, char* buffer, int capacity);
 // returns the characters written, NUL not counted.
 int FormatMessageText(char* out, const char* format, const char* argument);
 
+// The platform's formatting, with the results of FormatMessageText: that one
+// on Linux, wsprintfA on Windows. Platform file: posix/ or win32/Messages.cpp.
+int FormatPlatformMessage(char* out, const char* format, const char* argument);
+
+// The most a formatted message takes, NUL included (wsprintfA's limit).
+constexpr int kMessageOutputLimit = 1024;
+
 // ZVDS_GetErrMessage without the export: 256-byte load, 1024-byte output.
 int32_t GetErrMessage(const char* device, int32_t number, char* out);
 

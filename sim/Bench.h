@@ -11,14 +11,13 @@
 
 #include "../core/Visa.h"
 #include "Instrument.h"
-
-#define ZSIM_API __attribute__((visibility("default")))
+#include "SimApi.h"
 
 namespace zsim {
 
 enum class Call { OpenDefaultRM, Open, Close, GetAttribute, SetAttribute, Read, Write };
 
-const char* CallName(Call call);
+ZSIM_API const char* CallName(Call call);
 
 // One VISA call as the simulator saw it.
 struct CallRecord {

@@ -6,9 +6,11 @@
 #include <deque>
 #include <string>
 
+#include "SimApi.h"
+
 namespace zsim {
 
-class Instrument {
+class ZSIM_API Instrument {
 public:
     virtual ~Instrument();
 

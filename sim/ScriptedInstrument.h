@@ -9,7 +9,7 @@
 
 namespace zsim {
 
-class ScriptedInstrument : public Instrument {
+class ZSIM_API ScriptedInstrument : public Instrument {
 public:
     // The reply (any bytes) sent each time `command` arrives.
     void On(const std::string& command, const std::string& reply) { m_replies[command] = reply; }

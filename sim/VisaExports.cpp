@@ -290,9 +290,15 @@ bool SessionAttribute(ViSession session, ViAttr attribute, ViAttrState& value) {
 
 using namespace zsim;
 
+// The VISA functions with the VISA calling convention; on Windows their names
+// and ordinals come from VISA32.def.
+#if defined(_WIN32)
+#define ZSIM_VISA extern "C"
+#else
 #define ZSIM_VISA extern "C" __attribute__((visibility("default")))
+#endif
 
-ZSIM_VISA ViStatus viOpenDefaultRM(ViSession* rm) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpenDefaultRM(ViSession* rm) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::OpenDefaultRM, 0);
@@ -316,7 +322,7 @@ ZSIM_VISA ViStatus viOpenDefaultRM(ViSession* rm) {
     return VI_SUCCESS;
 }
 
-ZSIM_VISA ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode, ViUInt32, ViSession* vi) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpen(ViSession rm, ViConstRsrc name, ViAccessMode, ViUInt32, ViSession* vi) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::Open, 0);
@@ -360,7 +366,7 @@ ZSIM_VISA ViStatus viOpen(ViSession rm, ViConstRsrc name, ViAccessMode, ViUInt32
     return finish(VI_SUCCESS);
 }
 
-ZSIM_VISA ViStatus viClose(ViObject vi) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viClose(ViObject vi) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::Close, vi);
@@ -386,7 +392,7 @@ ZSIM_VISA ViStatus viClose(ViObject vi) {
     return finish(VI_SUCCESS);
 }
 
-ZSIM_VISA ViStatus viGetAttribute(ViObject vi, ViAttr attribute, void* value) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viGetAttribute(ViObject vi, ViAttr attribute, void* value) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::GetAttribute, vi);
@@ -418,7 +424,7 @@ ZSIM_VISA ViStatus viGetAttribute(ViObject vi, ViAttr attribute, void* value) {
     return finish(VI_SUCCESS);
 }
 
-ZSIM_VISA ViStatus viSetAttribute(ViObject vi, ViAttr attribute, ViAttrState value) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viSetAttribute(ViObject vi, ViAttr attribute, ViAttrState value) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::SetAttribute, vi);
@@ -452,7 +458,7 @@ ZSIM_VISA ViStatus viSetAttribute(ViObject vi, ViAttr attribute, ViAttrState val
     return finish(VI_SUCCESS);
 }
 
-ZSIM_VISA ViStatus viWrite(ViSession vi, ViConstBuf buffer, ViUInt32 count, ViUInt32* written) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viWrite(ViSession vi, ViConstBuf buffer, ViUInt32 count, ViUInt32* written) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::Write, vi);
@@ -488,7 +494,7 @@ ZSIM_VISA ViStatus viWrite(ViSession vi, ViConstBuf buffer, ViUInt32 count, ViUI
     return finish(VI_SUCCESS);
 }
 
-ZSIM_VISA ViStatus viRead(ViSession vi, ViBuf buffer, ViUInt32 count, ViUInt32* received) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viRead(ViSession vi, ViBuf buffer, ViUInt32 count, ViUInt32* received) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::Read, vi);

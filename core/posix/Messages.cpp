@@ -30,4 +30,8 @@ int LoadMessage(int32_t number, char* buffer, int capacity) {
     return 0;
 }
 
+int FormatPlatformMessage(char* out, const char* format, const char* argument) {
+    return FormatMessageText(out, format, argument);
+}
+
 }  // namespace zvds

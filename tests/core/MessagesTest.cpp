@@ -54,6 +54,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{1304, ""}, Case{1235, ""}, Case{1222, ""}, Case{0, ""}, Case{-1, ""},
         Case{INT_MAX, ""}, Case{INT_MIN, ""}, Case{1199, ""}, Case{1305, ""}));
 
+TEST(GetErrMessage, Message1304OnlyFromThePluginThatOwnsIt) {
+    // Both loaded at once: each answers from its own table.
+    ztest::Plugin owner(DSO_TEST_1304_PATH);
+    char out[1024];
+    EXPECT_EQ(owner.GetErrMessage("DEV1", 1304, out, 0), 49);
+    EXPECT_STREQ(out, "Specified channel does not exist, in device DEV1.");
+    EXPECT_EQ(owner.Message(1303, "DEV1"), "Not in SINGLE TRIGGER mode in device DEV1.");
+    EXPECT_EQ(TestPlugin().GetErrMessage("DEV1", 1304, out, 0), 0);
+    EXPECT_STREQ(out, "");
+}
+
 TEST(GetErrMessage, ReturnsTheLengthWritten) {
     char out[1024];
     EXPECT_EQ(TestPlugin().GetErrMessage("GPIB0::5", 1220, out, 0), 45);

@@ -1,18 +1,57 @@
 #include "PluginLoader.h"
 
-#include <dlfcn.h>
-
 #include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 namespace ztest {
 
+namespace {
+
+#if defined(_WIN32)
+void* LoadPlugin(const std::string& path, std::string& error) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module == nullptr) {
+        error = "error " + std::to_string(GetLastError());
+    }
+    return reinterpret_cast<void*>(module);
+}
+void* Find(void* library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void Unload(void* library) {
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+#else
+void* LoadPlugin(const std::string& path, std::string& error) {
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        error = dlerror();
+    }
+    return library;
+}
+void* Find(void* library, const char* name) {
+    return dlsym(library, name);
+}
+void Unload(void* library) {
+    dlclose(library);
+}
+#endif
+
+}  // namespace
+
 Plugin::Plugin(const std::string& path) {
-    m_library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    m_library = LoadPlugin(path, error);
     if (m_library == nullptr) {
-        throw std::runtime_error(std::string("cannot load ") + path + ": " + dlerror());
+        throw std::runtime_error(std::string("cannot load ") + path + ": " + error);
     }
     auto need = [&](const char* name) {
-        void* symbol = dlsym(m_library, name);
+        void* symbol = Find(m_library, name);
         if (symbol == nullptr) {
             throw std::runtime_error(std::string("no export ") + name + " in " + path);
         }
@@ -20,17 +59,22 @@ Plugin::Plugin(const std::string& path) {
     };
     Open = reinterpret_cast<decltype(Open)>(need("ZVDS_Open"));
     Close = reinterpret_cast<decltype(Close)>(need("ZVDS_Close"));
-    EnumValidChannels = reinterpret_cast<decltype(EnumValidChannels)>(need("ZVDS_EnumValidChannels"));
+    EnumValidChannels =
+        reinterpret_cast<decltype(EnumValidChannels)>(need("ZVDS_EnumValidChannels"));
     ReadWaveform = reinterpret_cast<decltype(ReadWaveform)>(need("ZVDS_ReadWaveform"));
     HasLongData = reinterpret_cast<decltype(HasLongData)>(need("ZVDS_HasLongData"));
     GetErrMessage = reinterpret_cast<decltype(GetErrMessage)>(need("ZVDS_GetErrMessage"));
-    RegisterServer = reinterpret_cast<RegisterFn>(dlsym(m_library, "DllRegisterServer"));
-    UnregisterServer = reinterpret_cast<RegisterFn>(dlsym(m_library, "DllUnregisterServer"));
+    RegisterServer = reinterpret_cast<RegisterFn>(Find(m_library, "DllRegisterServer"));
+    UnregisterServer = reinterpret_cast<RegisterFn>(Find(m_library, "DllUnregisterServer"));
 }
 
-Plugin::~Plugin() { dlclose(m_library); }
+Plugin::~Plugin() {
+    Unload(m_library);
+}
 
-void* Plugin::Symbol(const char* name) const { return dlsym(m_library, name); }
+void* Plugin::Symbol(const char* name) const {
+    return Find(m_library, name);
+}
 
 std::string Plugin::Message(int32_t number, const char* device) const {
     std::vector<char> out(1100, '\0');

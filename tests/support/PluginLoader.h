@@ -1,4 +1,5 @@
-// Loads a plug-in as the host does (dlopen, exports by name) for the tests.
+// Loads a plug-in as the host does (dlopen or LoadLibraryA, exports by name)
+// for the tests.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ public:
     decltype(&ZVDS_ReadWaveform) ReadWaveform;
     decltype(&ZVDS_HasLongData) HasLongData;
     decltype(&ZVDS_GetErrMessage) GetErrMessage;
-    typedef int32_t (*RegisterFn)();
+    typedef int32_t(ZVDS_STDCALL* RegisterFn)();
     RegisterFn RegisterServer;    // null until the plug-in has registration
     RegisterFn UnregisterServer;
 

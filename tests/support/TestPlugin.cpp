@@ -26,10 +26,17 @@ void ReadWaveform(CGpibDevice& device, const char* channel, uint16_t* samples) {
     device.ReadBytes(samples, 32);
 }
 
+// dso_test_1304 is the same plug-in owning message 1304, as dso_lc9350 does.
+#ifndef ZVDS_TEST_HAS_1304
+#define ZVDS_TEST_HAS_1304 false
+#endif
+
 const zvds::PluginDriver kDriver = {
-    "ZVDS Test Plug-in", false, Identify, Enumerate, ReadWaveform, nullptr,
+    "ZVDS Test Plug-in", ZVDS_TEST_HAS_1304, Identify, Enumerate, ReadWaveform, nullptr,
 };
 
 }  // namespace
 
-const zvds::PluginDriver& zvds::ThisPlugin() { return kDriver; }
+const zvds::PluginDriver& zvds::ThisPlugin() {
+    return kDriver;
+}
