@@ -170,6 +170,14 @@ bool StartBench() {
     return true;
 }
 
+// The simulated bench when asked for, then the plug-in named first.
+std::unique_ptr<zhost::PluginLibrary> PreparePlugin(const Options& o) {
+    if (o.sim && !StartBench()) {
+        return nullptr;
+    }
+    return LoadPlugin(o.positional[0]);
+}
+
 int CmdPlugins(const Options& o) {
     const std::vector<RegisteredPlugin> plugins = RegisteredPlugins();
     std::vector<bool> loads;
@@ -234,10 +242,7 @@ int CmdProbe(const Options& o) {
     if (o.positional.size() != 2) {
         throw UsageError{"probe takes PLUGIN and ADDRESS"};
     }
-    if (o.sim && !StartBench()) {
-        return kInstrumentFailure;
-    }
-    auto plugin = LoadPlugin(o.positional[0]);
+    auto plugin = PreparePlugin(o);
     if (!plugin) {
         return kInstrumentFailure;
     }
@@ -341,10 +346,7 @@ int CmdRead(const Options& o) {
             throw UsageError{"--interval must be a number of seconds"};
         }
     }
-    if (o.sim && !StartBench()) {
-        return kInstrumentFailure;
-    }
-    auto plugin = LoadPlugin(o.positional[0]);
+    auto plugin = PreparePlugin(o);
     if (!plugin) {
         return kInstrumentFailure;
     }
