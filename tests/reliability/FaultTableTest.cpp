@@ -304,6 +304,13 @@ TEST_P(FaultTableTest, EveryWriteAndReadFailsInTurn) {
                 EXPECT_NE(run.handle, kUnsetHandle) << "the handle was not handed out";
             }
             EXPECT_TRUE(zsim::IsOpen(static_cast<ViSession>(run.handle))) << "session closed";
+            if (binary) {
+                // Switched back on before the failure was raised.
+                ViAttrState termChar = VI_FALSE;
+                EXPECT_TRUE(zsim::SessionAttribute(static_cast<ViSession>(run.handle),
+                                                   VI_ATTR_TERMCHAR_EN, termChar));
+                EXPECT_EQ(termChar, static_cast<ViAttrState>(VI_TRUE)) << "termination character";
+            }
 
             // A good call on the same handle works.
             Outcome next;
