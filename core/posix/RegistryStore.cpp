@@ -4,6 +4,7 @@
 // at once lose nothing and a crash or a full disk leaves the old store whole.
 #include "../RegistryStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -503,6 +504,25 @@ LONG WriteAll(int fd, const std::string& text) {
     return ERROR_SUCCESS;
 }
 
+// Removes the new stores that writers killed before their rename left
+// behind. Only a writer holding the lock makes one, so with the lock held
+// every one found is stale.
+void RemoveStaleTemps(const std::string& dir) {
+    DIR* entries = opendir(dir.c_str());
+    if (entries == nullptr) {
+        return;
+    }
+    const std::string prefix = std::string(kStoreName) + ".";
+    const size_t length = prefix.size() + 6;  // the six characters mkostemp adds
+    while (const dirent* entry = readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name.size() == length && name.compare(0, prefix.size(), prefix) == 0) {
+            unlink((dir + "/" + name).c_str());
+        }
+    }
+    closedir(entries);
+}
+
 // One locked read-modify-write of the store. The lock goes with the object.
 class Transaction {
 public:
@@ -547,6 +567,7 @@ public:
         if (m_lock < 0) {
             return FromErrno(m_lockError, ERROR_CANTWRITE);
         }
+        RemoveStaleTemps(m_dir);
         const std::string text = Serialize(m_root);
         const std::string store = m_dir + "/" + kStoreName;
         std::string temp = store + ".XXXXXX";
