@@ -333,6 +333,8 @@ void Enumerate(benchmark::State& state, const Family* family) {
 // The console output, then the medians of the runs set against the targets.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    SummaryReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -366,6 +368,10 @@ public:
             const Figure& copy = Get("Memcpy/", family);
             const Figure& enumerate = Get("Enumerate/", family);
             const Figure& open = Get("OpenEnumerate/", family);
+            if (!(read.valid || base.valid || conv.valid || copy.valid || enumerate.valid ||
+                  open.valid)) {
+                continue;  // not run (a filter)
+            }
             const double ours = (read.ns - base.ns) / 1000.0;
             const double ratio = copy.ns > 0 ? conv.ns / copy.ns : 0;
             std::printf(
