@@ -344,8 +344,7 @@ public:
                 continue;
             }
             Figure& f = m_figures[run.run_name.function_name];
-            f.ns =
-                run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            f.ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
             auto allocs = run.counters.find("allocs");
             f.allocs = allocs == run.counters.end() ? -1 : allocs->second.value;
             auto bytes = run.counters.find("bytes");
