@@ -26,6 +26,25 @@ uint32_t BigEndian32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
 }
 
+uint64_t Word(const uint8_t* p) {
+    uint64_t word = 0;
+    memcpy(&word, p, sizeof(word));
+    return word;
+}
+
+// The first bytes of the four points in a word, top bit inverted, one per
+// 16-bit lane.
+uint64_t FirstBytes(uint64_t word, unsigned shift) {
+    return ((word >> shift) ^ 0x0080008000800080ull) & 0x00FF00FF00FF00FFull;
+}
+
+bool LittleEndian() {
+    const uint16_t probe = 1;
+    uint8_t first = 0;
+    memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
 }  // namespace
 
 int32_t ConvertWaveformReply(const uint8_t* reply, size_t received, uint16_t* samples) {
@@ -69,14 +88,32 @@ int32_t ConvertWaveformReply(const uint8_t* reply, size_t received, uint16_t* sa
     // inverting its top bit. Twelve codes give floor(16 x mean); a last,
     // incomplete group keeps its plain sum.
     const uint8_t* data = block + descriptorLength;
-    for (size_t first = 0; first < points; first += kPointsPerSample) {
-        const size_t end = std::min(first + kPointsPerSample, points);
+    const size_t fullGroups = points / kPointsPerSample;
+    constexpr size_t kGroupBytes = kPointsPerSample * kBytesPerPoint;
+    static_assert(kGroupBytes == 3 * sizeof(uint64_t), "a group is three words");
+    // A full group is 24 bytes: three 8-byte words, each holding four points.
+    // The first bytes of the points are summed in four 16-bit lanes at once
+    // (at most 3 x 255 per lane), then the lanes are added together.
+    const unsigned shift = LittleEndian() ? 0 : 8;  // where the first byte of a lane sits
+    for (size_t s = 0; s < fullGroups; ++s) {
+        const uint8_t* group = data + s * kGroupBytes;
+        // Three loads of eight bytes, not one of 24: the compiler vectorizes these.
+        uint64_t lanes = FirstBytes(Word(group), shift);
+        lanes += FirstBytes(Word(group + 8), shift);
+        lanes += FirstBytes(Word(group + 16), shift);
+        lanes += lanes >> 32;
+        lanes += lanes >> 16;
+        const uint32_t sum = static_cast<uint32_t>(lanes & 0xFFFF);
+        samples[s] = static_cast<uint16_t>((4 * sum) / 3);
+    }
+    const size_t rest = points - fullGroups * kPointsPerSample;
+    if (rest > 0) {
+        const uint8_t* group = data + fullGroups * kGroupBytes;
         uint32_t sum = 0;
-        for (size_t i = first; i < end; ++i) {
-            sum += data[i * kBytesPerPoint] ^ 0x80u;
+        for (size_t k = 0; k < rest; ++k) {
+            sum += group[k * kBytesPerPoint] ^ 0x80u;
         }
-        const bool full = end - first == static_cast<size_t>(kPointsPerSample);
-        samples[first / kPointsPerSample] = static_cast<uint16_t>(full ? (4 * sum) / 3 : sum);
+        samples[fullGroups] = static_cast<uint16_t>(sum);
     }
     return 0;
 }
