@@ -1,0 +1,62 @@
+// The Linux registry store's reader with any store file: the input is written
+// as machine.reg, then read back through the read API, walking every key.
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "RegistryStore.h"
+
+namespace {
+std::string g_store;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char dir[] = "/tmp/zvds-fuzz-registry-XXXXXX";
+    if (mkdtemp(dir) == nullptr) {
+        abort();
+    }
+    setenv(zvds::registry::kDirectoryVariable, dir, 1);
+    g_store = zvds::registry::StorePath();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FILE* file = fopen(g_store.c_str(), "wb");
+    if (file == nullptr) {
+        abort();
+    }
+    if (size > 0 && fwrite(data, 1, size, file) != size) {
+        abort();
+    }
+    fclose(file);
+
+    using namespace zvds::registry;
+    // Each call reads the whole file again: a few dozen keys are enough.
+    std::deque<std::string> keys{""};
+    for (int visited = 0; !keys.empty() && visited < 32; ++visited) {
+        const std::string key = keys.front();
+        keys.pop_front();
+        std::vector<std::string> children;
+        const LONG listed = ListSubKeys(key, children);
+        if (listed != ERROR_SUCCESS) {
+            zfuzz::Require(key.empty() || listed != ERROR_FILE_NOT_FOUND,
+                           "a listed key that cannot be found");
+            continue;
+        }
+        for (const std::string& child : children) {
+            keys.push_back(key.empty() ? child : key + "\\" + child);
+        }
+        std::vector<std::string> values;
+        zfuzz::Require(ListValues(key, values) == ERROR_SUCCESS, "a key without its values");
+        for (const std::string& name : values) {
+            DWORD type = 0;
+            std::vector<uint8_t> bytes;
+            zfuzz::Require(ReadValue(key, name, type, bytes) == ERROR_SUCCESS,
+                           "a listed value that cannot be read");
+        }
+    }
+    return 0;
+}
