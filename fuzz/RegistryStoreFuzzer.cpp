@@ -6,20 +6,35 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "FuzzCheck.h"
 #include "RegistryStore.h"
 
 namespace {
+std::string g_directory;
 std::string g_store;
+
+// The store's directory goes when the run ends.
+void RemoveStore() {
+    unlink(g_store.c_str());
+    unlink((g_directory + "/machine.lock").c_str());
+    rmdir(g_directory.c_str());
 }
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char dir[] = "/tmp/zvds-fuzz-registry-XXXXXX";
-    if (mkdtemp(dir) == nullptr) {
+    // A store of its own, never the machine's.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir =
+        std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/zvds-fuzz-registry-XXXXXX";
+    if (mkdtemp(&dir[0]) == nullptr) {
         abort();
     }
-    setenv(zvds::registry::kDirectoryVariable, dir, 1);
+    g_directory = dir;
+    setenv(zvds::registry::kDirectoryVariable, dir.c_str(), 1);
     g_store = zvds::registry::StorePath();
+    atexit(RemoveStore);
     return 0;
 }
 
