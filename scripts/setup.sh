@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what the Linux build and tests need, when it is missing (Debian, as root).
 set -eu
-packages="g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev binutils python3"
+packages="g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev binutils python3 clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

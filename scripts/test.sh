@@ -1,7 +1,8 @@
 #!/bin/sh
-# Sets up, builds and runs every test: the Linux build, then the Win32 build
-# with its tests under Wine. Usage: scripts/test.sh [build-dir]
-# (the Windows builds go to <build-dir>-win32 and, where needed, -win64).
+# Sets up, builds and runs every test: the Linux build, its sanitizer builds
+# and fuzzers, then the Win32 build with its tests under Wine. Usage: scripts/test.sh [build-dir]
+# (the other builds go to <build-dir>-asan, -tsan, -fuzz, -win32 and, where
+# needed, -win64).
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -10,6 +11,12 @@ sh scripts/setup.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$jobs"
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# the concurrency test with ThreadSanitizer, then every fuzz target for a
+# bounded time.
+sh scripts/test-sanitizers.sh "$build-asan" "$build-tsan"
+FUZZ_SECONDS=${FUZZ_SECONDS:-15} sh scripts/fuzz.sh "$build-fuzz"
 
 # The host's 32-bit DLLs.
 sh scripts/setup-windows.sh i686
