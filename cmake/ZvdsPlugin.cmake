@@ -3,10 +3,6 @@
 # WITH_MESSAGE_1304: the plug-in owns message 1304 (its Windows string table
 # holds it; on Linux the driver's hasMessage1304 says so).
 
-# Set once the core defines DllRegisterServer and DllUnregisterServer: the
-# Windows export table then lists them at ordinals 1 and 2.
-set(ZVDS_REGISTRATION_EXPORTS OFF)
-
 function(zvds_add_plugin target)
   cmake_parse_arguments(PLUGIN "WITH_MESSAGE_1304" "" "SOURCES" ${ARGN})
   add_library(${target} SHARED ${PLUGIN_SOURCES} $<TARGET_OBJECTS:zvds_exports>)
@@ -17,10 +13,6 @@ function(zvds_add_plugin target)
     # its message table as a STRINGTABLE resource.
     set_target_properties(${target} PROPERTIES PREFIX "")
     set(ZVDS_DEF_TARGET ${target})
-    set(ZVDS_DEF_REGISTRATION "")
-    if(ZVDS_REGISTRATION_EXPORTS)
-      set(ZVDS_DEF_REGISTRATION "    DllRegisterServer @1\n    DllUnregisterServer @2\n")
-    endif()
     configure_file(${PROJECT_SOURCE_DIR}/cmake/plugin-exports.def.in
       ${CMAKE_CURRENT_BINARY_DIR}/${target}.def @ONLY)
     target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.def

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "SimApi.h"
+
 namespace zsim {
 
 enum class WaveShape {
@@ -17,10 +19,10 @@ enum class WaveShape {
 };
 
 // `points` values of the shape. The noise is the same on every call.
-std::vector<double> Generate(WaveShape shape, size_t points, double amplitude = 0.8,
-                             double noise = 0.02);
+ZSIM_API std::vector<double> Generate(WaveShape shape, size_t points, double amplitude = 0.8,
+                                      double noise = 0.02);
 
 // Quantises -1..1 to 0..(levels - 1), clamped.
-uint32_t Quantise(double value, uint32_t levels);
+ZSIM_API uint32_t Quantise(double value, uint32_t levels);
 
 }  // namespace zsim

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Reads a Windows DLL's export and import tables with the toolchain's objdump.
 # Usage: check_pe_exports.sh OBJDUMP DLL MODE
-#   MODE 0 or 1: a plug-in, without or with registration (ordinals 1 and 2);
-#                exactly the host's names at their ordinals, nothing else.
+#   MODE plugin: a plug-in; exactly the host's names at their ordinals
+#                (registration at 1 and 2), nothing else.
 #   MODE visa:   the simulated VISA32.dll; its seven VISA functions by name at
 #                their standard ordinals (the C++ control API besides).
 # Either way only Windows system DLLs may be imported.
@@ -31,20 +31,17 @@ case $mode in
 256 viRead
 257 viWrite"
     got=$(printf '%s\n' "$actual" | awk '$2 ~ /^vi/' | sort -n) ;;
-  *)
-    expected=""
-    if [ "$mode" = 1 ]; then
-      expected="1 DllRegisterServer
+  plugin)
+    expected="1 DllRegisterServer
 2 DllUnregisterServer
-"
-    fi
-    expected="${expected}11 ZVDS_Open
+11 ZVDS_Open
 12 ZVDS_Close
 13 ZVDS_EnumValidChannels
 14 ZVDS_ReadWaveform
 15 ZVDS_HasLongData
 16 ZVDS_GetErrMessage"
     got=$actual ;;
+  *) echo "unknown mode $mode" >&2; exit 2 ;;
 esac
 if [ "$got" != "$expected" ]; then
   echo "exports of $(basename "$dll") differ:"

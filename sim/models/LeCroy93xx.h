@@ -17,7 +17,7 @@
 
 namespace zsim {
 
-class LeCroy93xx : public Instrument {
+class ZSIM_API LeCroy93xx : public Instrument {
 public:
     // model: "9350AM", "9354AM", ...; a 9354 has four input channels.
     explicit LeCroy93xx(const std::string& model = "9354AM",

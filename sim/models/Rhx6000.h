@@ -13,7 +13,7 @@
 
 namespace zsim {
 
-class Rhx6000 : public Instrument {
+class ZSIM_API Rhx6000 : public Instrument {
 public:
     static constexpr size_t kPoints = 1024;
     static constexpr size_t kBlocks = 8;  // the record is sent in blocks of 128 points

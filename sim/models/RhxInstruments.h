@@ -15,7 +15,7 @@
 
 namespace zsim {
 
-class RhxDialectInstrument : public Instrument {
+class ZSIM_API RhxDialectInstrument : public Instrument {
 public:
     void Receive(const std::string& message) override;
 
@@ -69,7 +69,7 @@ private:
 };
 
 // RHX4402A/4403A: CH1 to CH4 and REF1 to REF4; 1024 words per channel.
-class Rhx4402Instrument : public RhxDialectInstrument {
+class ZSIM_API Rhx4402Instrument : public RhxDialectInstrument {
 public:
     static constexpr size_t kWords = 1024;
     // An RHX4402A in storage mode, running, with CH1 on and a ramp on every channel.
@@ -79,7 +79,7 @@ public:
 };
 
 // RVT8800/8800U: CH1, CH2, MEM1 and MEM2; 4096 bytes per channel.
-class Rvt8800Instrument : public RhxDialectInstrument {
+class ZSIM_API Rvt8800Instrument : public RhxDialectInstrument {
 public:
     static constexpr size_t kBytes = 4096;
     // An RVT8801 in storage mode, running, with CH1 on and a ramp on every channel.

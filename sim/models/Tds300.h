@@ -18,7 +18,7 @@
 
 namespace zsim {
 
-class Tds300 : public Instrument {
+class ZSIM_API Tds300 : public Instrument {
 public:
     static constexpr size_t kPoints = 1000;  // the longest record of the 320/350
     typedef std::array<uint8_t, kPoints> Record;

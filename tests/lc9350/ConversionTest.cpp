@@ -1,46 +1,19 @@
 // The conversion called directly, with the reply placed right before an
 // inaccessible page: a read of one byte beyond those received crashes.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "FencedBytes.h"
 #include "LeCroyWaveform.h"
 
 namespace {
 
 using zvds::lc9350::ConvertWaveformReply;
 
-// `bytes` copied to the very end of a readable page run, followed by a page
-// that may not be touched.
-class FencedReply {
-public:
-    explicit FencedReply(const std::string& bytes) {
-        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-        const size_t readable = (bytes.size() / page + 1) * page;
-        m_size = readable + page;
-        void* map =
-            mmap(nullptr, m_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        EXPECT_NE(map, MAP_FAILED);
-        m_base = static_cast<uint8_t*>(map);
-        EXPECT_EQ(mprotect(m_base + readable, page, PROT_NONE), 0);
-        m_data = m_base + readable - bytes.size();
-        memcpy(m_data, bytes.data(), bytes.size());
-        m_count = bytes.size();
-    }
-    ~FencedReply() { munmap(m_base, m_size); }
-    const uint8_t* data() const { return m_data; }
-    size_t size() const { return m_count; }
-
-private:
-    uint8_t* m_base = nullptr;
-    uint8_t* m_data = nullptr;
-    size_t m_size = 0;
-    size_t m_count = 0;
-};
+using FencedReply = ztest::FencedBytes;
 
 std::string Be32(uint32_t v) {
     std::string out(4, '\0');
