@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "Bench.h"
+#include "Text.h"
 
 namespace zsim {
 
@@ -78,13 +79,6 @@ State& S() {
     return *state;
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 // "gpib0::5::instr" -> "GPIB0::5"; "GPIB::5" -> "GPIB0::5".
 std::string CanonicalResource(const std::string& name) {
     std::string text = Upper(name);
@@ -107,9 +101,12 @@ bool InterfaceOf(const std::string& canonical, ViUInt16& type, ViUInt16& number)
         const char* text;
         ViUInt16 type;
     };
-    const Prefix prefixes[] = {{"GPIB-VXI", VI_INTF_GPIB_VXI}, {"GPIB", VI_INTF_GPIB},
-                               {"ASRL", VI_INTF_ASRL},         {"TCPIP", VI_INTF_TCPIP},
-                               {"USB", VI_INTF_USB},           {"VXI", VI_INTF_VXI},
+    const Prefix prefixes[] = {{"GPIB-VXI", VI_INTF_GPIB_VXI},
+                               {"GPIB", VI_INTF_GPIB},
+                               {"ASRL", VI_INTF_ASRL},
+                               {"TCPIP", VI_INTF_TCPIP},
+                               {"USB", VI_INTF_USB},
+                               {"VXI", VI_INTF_VXI},
                                {"PXI", VI_INTF_PXI}};
     for (const Prefix& p : prefixes) {
         const size_t n = strlen(p.text);
@@ -177,19 +174,30 @@ CallRecord MakeRecord(Call call, ViSession session) {
 
 const char* CallName(Call call) {
     switch (call) {
-        case Call::OpenDefaultRM: return "viOpenDefaultRM";
-        case Call::Open: return "viOpen";
-        case Call::Close: return "viClose";
-        case Call::GetAttribute: return "viGetAttribute";
-        case Call::SetAttribute: return "viSetAttribute";
-        case Call::Read: return "viRead";
-        case Call::Write: return "viWrite";
+        case Call::OpenDefaultRM:
+            return "viOpenDefaultRM";
+        case Call::Open:
+            return "viOpen";
+        case Call::Close:
+            return "viClose";
+        case Call::GetAttribute:
+            return "viGetAttribute";
+        case Call::SetAttribute:
+            return "viSetAttribute";
+        case Call::Read:
+            return "viRead";
+        case Call::Write:
+            return "viWrite";
     }
     return "?";
 }
 
-void Lock() { S().mutex.lock(); }
-void Unlock() { S().mutex.unlock(); }
+void Lock() {
+    S().mutex.lock();
+}
+void Unlock() {
+    S().mutex.unlock();
+}
 
 void Reset() {
     State& s = S();
@@ -322,7 +330,8 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpenDefaultRM(ViSession* rm) {
     return VI_SUCCESS;
 }
 
-ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpen(ViSession rm, ViConstRsrc name, ViAccessMode, ViUInt32, ViSession* vi) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpen(ViSession rm, ViConstRsrc name, ViAccessMode, ViUInt32,
+                                         ViSession* vi) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::Open, 0);
@@ -416,9 +425,15 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viGetAttribute(ViObject vi, ViAttr attribute, 
     r.value = session->attributes[attribute];
     if (value != nullptr) {
         switch (info->width) {
-            case 1: *static_cast<ViByte*>(value) = static_cast<ViByte>(r.value); break;
-            case 2: *static_cast<ViUInt16*>(value) = static_cast<ViUInt16>(r.value); break;
-            default: *static_cast<ViUInt32*>(value) = static_cast<ViUInt32>(r.value); break;
+            case 1:
+                *static_cast<ViByte*>(value) = static_cast<ViByte>(r.value);
+                break;
+            case 2:
+                *static_cast<ViUInt16*>(value) = static_cast<ViUInt16>(r.value);
+                break;
+            default:
+                *static_cast<ViUInt32*>(value) = static_cast<ViUInt32>(r.value);
+                break;
         }
     }
     return finish(VI_SUCCESS);
@@ -458,7 +473,8 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viSetAttribute(ViObject vi, ViAttr attribute, 
     return finish(VI_SUCCESS);
 }
 
-ZSIM_VISA ViStatus ZVDS_VISA_CALL viWrite(ViSession vi, ViConstBuf buffer, ViUInt32 count, ViUInt32* written) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viWrite(ViSession vi, ViConstBuf buffer, ViUInt32 count,
+                                          ViUInt32* written) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::Write, vi);
@@ -494,7 +510,8 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viWrite(ViSession vi, ViConstBuf buffer, ViUIn
     return finish(VI_SUCCESS);
 }
 
-ZSIM_VISA ViStatus ZVDS_VISA_CALL viRead(ViSession vi, ViBuf buffer, ViUInt32 count, ViUInt32* received) {
+ZSIM_VISA ViStatus ZVDS_VISA_CALL viRead(ViSession vi, ViBuf buffer, ViUInt32 count,
+                                         ViUInt32* received) {
     State& s = S();
     std::lock_guard<std::recursive_mutex> lock(s.mutex);
     CallRecord r = MakeRecord(Call::Read, vi);

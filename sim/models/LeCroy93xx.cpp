@@ -1,5 +1,7 @@
 #include "LeCroy93xx.h"
 
+#include "../Text.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -9,36 +11,13 @@ namespace zsim {
 
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+// Message units without blanks around them.
+std::vector<std::string> SplitTrimmed(const std::string& text, char separator) {
+    std::vector<std::string> parts = Split(text, separator);
+    for (std::string& part : parts) {
+        part = Trim(part);
     }
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && isspace(static_cast<unsigned char>(text[begin]))) {
-        ++begin;
-    }
-    while (end > begin && isspace(static_cast<unsigned char>(text[end - 1]))) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t at = text.find(separator, start);
-        parts.push_back(Trim(text.substr(start, at == std::string::npos ? at : at - start)));
-        if (at == std::string::npos) {
-            return parts;
-        }
-        start = at + 1;
-    }
+    return parts;
 }
 
 // Splits "HEADER arguments" at the first blank.
@@ -241,7 +220,7 @@ void LeCroy93xx::Receive(const std::string& message) {
     // One program message may hold several commands separated by ';'; the
     // answers to its queries go out as one response message.
     std::vector<std::string> answers;
-    for (const std::string& command : Split(CommandText(message), ';')) {
+    for (const std::string& command : SplitTrimmed(CommandText(message), ';')) {
         if (command.empty()) {
             continue;
         }
@@ -303,7 +282,7 @@ void LeCroy93xx::Execute(const std::string& command) {
 }
 
 void LeCroy93xx::ParseSetup(const std::string& arguments) {
-    const std::vector<std::string> items = Split(arguments, ',');
+    const std::vector<std::string> items = SplitTrimmed(arguments, ',');
     if (items.size() % 2 != 0) {
         m_errors.push_back("WFSU " + arguments);
         return;

@@ -1,39 +1,13 @@
 #include "Tds300.h"
 
+#include "../Text.h"
+
 #include <cctype>
 #include <cstdlib>
 
 namespace zsim {
 
 namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t from = 0;
-    for (;;) {
-        const size_t at = text.find(separator, from);
-        parts.push_back(text.substr(from, at == std::string::npos ? std::string::npos : at - from));
-        if (at == std::string::npos) {
-            return parts;
-        }
-        from = at + 1;
-    }
-}
 
 // A keyword in its long form, of which the first `minimum` characters are
 // the short form ("DATa" is DATA with minimum 3).
