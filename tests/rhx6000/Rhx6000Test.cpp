@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Faults.h"
+#include "InstrumentFixture.h"
 #include "PluginLoader.h"
 #include "SimFixture.h"
 #include "models/Rhx6000.h"
@@ -16,7 +17,7 @@ using zsim::Rhx6000;
 using ztest::Channel;
 
 constexpr size_t kPoints = 1024;
-constexpr uint16_t kUntouched = 0xBEEF;
+using ztest::kUntouched;
 
 std::vector<Channel> Names(std::initializer_list<const char*> inputs) {
     std::vector<Channel> names;
@@ -29,43 +30,16 @@ std::vector<Channel> Names(std::initializer_list<const char*> inputs) {
     return names;
 }
 
-class Rhx6000Test : public ztest::SimTest {
-protected:
+// Room beyond the record to see stray writes.
+class Rhx6000Test : public ztest::InstrumentTest<Rhx6000Test, Rhx6000, kPoints + 16> {
+public:
     static ztest::Plugin& P() {
         static ztest::Plugin plugin(DSO_RHX6000_PATH);
         return plugin;
     }
 
-    void SetUp() override {
-        SimTest::SetUp();
-        scope_ = std::make_shared<Rhx6000>();
-        zsim::AddInstrument("GPIB0::7", scope_);
-        ASSERT_EQ(P().Open("DEV7", &handle_), 0);
-        zsim::ClearTranscript();
-        for (uint16_t& s : samples_) {
-            s = kUntouched;
-        }
-    }
-    void TearDown() override {
-        P().Close(handle_);
-        SimTest::TearDown();
-    }
-
-    int32_t Read(const char* channel = "CH1") {
-        return P().ReadWaveform(handle_, channel, samples_, 0);
-    }
-    bool Untouched() const {
-        for (uint16_t s : samples_) {
-            if (s != kUntouched) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    std::shared_ptr<Rhx6000> scope_;
-    int32_t handle_ = 0;
-    uint16_t samples_[kPoints + 16];  // room beyond the record to see stray writes
+protected:
+    Rhx6000Test() : InstrumentTest("GPIB0::7", "DEV7") {}
 };
 
 struct IdCase {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Faults.h"
+#include "InstrumentFixture.h"
 #include "PluginLoader.h"
 #include "SimFixture.h"
 #include "models/Tds300.h"
@@ -18,45 +19,18 @@ using zsim::Tds300;
 using ztest::Channel;
 
 constexpr size_t kPoints = 1000;
-constexpr uint16_t kUntouched = 0xBEEF;
+using ztest::kUntouched;
 
-class Tds300Test : public ztest::SimTest {
-protected:
+// The host's buffer is larger than the curve.
+class Tds300Test : public ztest::InstrumentTest<Tds300Test, Tds300, 1024> {
+public:
     static ztest::Plugin& P() {
         static ztest::Plugin plugin(DSO_TDS300_PATH);
         return plugin;
     }
 
-    void SetUp() override {
-        SimTest::SetUp();
-        scope_ = std::make_shared<Tds300>();
-        zsim::AddInstrument("GPIB0::9", scope_);
-        ASSERT_EQ(P().Open("DEV9", &handle_), 0);
-        zsim::ClearTranscript();
-        for (uint16_t& s : samples_) {
-            s = kUntouched;
-        }
-    }
-    void TearDown() override {
-        P().Close(handle_);
-        SimTest::TearDown();
-    }
-
-    int32_t Read(const char* channel = "CH1") {
-        return P().ReadWaveform(handle_, channel, samples_, 0);
-    }
-    bool Untouched(size_t from = 0) const {
-        for (size_t i = from; i < sizeof(samples_) / sizeof(samples_[0]); ++i) {
-            if (samples_[i] != kUntouched) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    std::shared_ptr<Tds300> scope_;
-    int32_t handle_ = 0;
-    uint16_t samples_[1024];  // the host's buffer is larger than the curve
+protected:
+    Tds300Test() : InstrumentTest("GPIB0::9", "DEV9") {}
 };
 
 struct IdCase {
