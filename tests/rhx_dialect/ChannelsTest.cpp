@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "Faults.h"
 #include "RhxBench.h"
 
 namespace rhxtest {
@@ -92,7 +93,7 @@ TEST_P(ScanTest, OffersWhatIsOnInTableOrder) {
     }
     OpenScope();
     if (c.timeoutAt != nullptr) {
-        zsim::ArmFault(ReplyTimesOut(c.timeoutAt));
+        zsim::ArmFault(ztest::ReplyFault(c.timeoutAt, zsim::FaultKind::Status));
     }
     std::vector<ztest::Channel> channels;
     EXPECT_EQ(ztest::Enumerate(P(), handle_, channels, c.stopAfter), c.result);
@@ -114,9 +115,9 @@ TEST_F(ChannelReplyTest, OnlyAnUpperCaseOnAnywhereInTheReplyCounts) {
     Place(Family::Rhx4402);
     scope_->SetAllChannels(false);
     OpenScope();
-    zsim::ArmFault(ReplyReplaced("CH3?", "CH3 MONITOR\n"));  // "ON" inside a word
-    zsim::ArmFault(ReplyReplaced("CH4?", "CH4 on\n"));
-    zsim::ArmFault(ReplyReplaced("REF1?", "ON"));
+    zsim::ArmFault(ztest::ReplacedReply("CH3?", "CH3 MONITOR\n"));  // "ON" inside a word
+    zsim::ArmFault(ztest::ReplacedReply("CH4?", "CH4 on\n"));
+    zsim::ArmFault(ztest::ReplacedReply("REF1?", "ON"));
     std::vector<ztest::Channel> channels;
     EXPECT_EQ(ztest::Enumerate(P(), handle_, channels), 0);
     EXPECT_EQ(channels, (std::vector<ztest::Channel>{{"CH3", 1024}, {"REF1", 1024}}));

@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "Faults.h"
 #include "RhxBench.h"
 
 namespace rhxtest {
@@ -73,7 +74,8 @@ TEST_P(IdentifyFailureTest, IoFailureIsTheResultAndTheSessionStaysOpen) {
     struct {
         zsim::Fault fault;
         int32_t result;
-    } const cases[] = {{WriteFails("MODEL?"), 1230}, {ReplyTimesOut("MODEL?"), 1231}};
+    } const cases[] = {{ztest::WriteFault("MODEL?"), 1230},
+                       {ztest::ReplyFault("MODEL?", zsim::FaultKind::Status), 1231}};
     for (const auto& c : cases) {
         Place(GetParam());
         zsim::ArmFault(c.fault);

@@ -19,36 +19,6 @@ std::shared_ptr<zsim::RhxDialectInstrument> MakeScope(Family family) {
     return std::make_shared<zsim::Rvt8800Instrument>();
 }
 
-zsim::Fault WriteFails(const char* command) {
-    zsim::Fault f;
-    f.call = zsim::Call::Write;
-    f.command = command;
-    f.status = VI_ERROR_IO;
-    return f;
-}
-
-zsim::Fault ReplyTimesOut(const char* command) {
-    zsim::Fault f;
-    f.call = zsim::Call::Read;
-    f.command = command;
-    f.status = VI_ERROR_TMO;
-    return f;
-}
-
-zsim::Fault ReplyCut(const char* command, size_t keep) {
-    zsim::Fault f = ReplyTimesOut(command);
-    f.kind = keep == 0 ? zsim::FaultKind::Empty : zsim::FaultKind::Short;
-    f.keep = keep;
-    return f;
-}
-
-zsim::Fault ReplyReplaced(const char* command, const std::string& replacement) {
-    zsim::Fault f = ReplyTimesOut(command);
-    f.kind = zsim::FaultKind::Replace;
-    f.replacement = replacement;
-    return f;
-}
-
 void RhxTest::Place(Family family) {
     family_ = family;
     zsim::Reset();

@@ -18,12 +18,6 @@ const char* FamilyName(Family family);
 ztest::Plugin& PluginOf(Family family);
 std::shared_ptr<zsim::RhxDialectInstrument> MakeScope(Family family);
 
-// Faults armed on the dialogue: by the text of the command concerned.
-zsim::Fault WriteFails(const char* command);
-zsim::Fault ReplyTimesOut(const char* command);
-zsim::Fault ReplyCut(const char* command, size_t keep);
-zsim::Fault ReplyReplaced(const char* command, const std::string& replacement);
-
 class RhxTest : public ztest::SimTest {
 protected:
     // Puts a fresh instrument of the family at DEV7 (its state is set before
