@@ -72,6 +72,18 @@ Plugin::~Plugin() {
     Unload(m_library);
 }
 
+bool IsLoaded(const std::string& path) {
+#if defined(_WIN32)
+    return GetModuleHandleA(path.c_str()) != nullptr;
+#else
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (library != nullptr) {
+        dlclose(library);  // only the reference just taken
+    }
+    return library != nullptr;
+#endif
+}
+
 void* Plugin::Symbol(const char* name) const {
     return Find(m_library, name);
 }

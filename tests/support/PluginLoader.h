@@ -37,6 +37,10 @@ private:
     void* m_library;
 };
 
+// Whether the library at `path` is loaded in this process now (without
+// loading it).
+bool IsLoaded(const std::string& path);
+
 // Channels collected through the host callback.
 struct Channel {
     std::string name;
