@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Families.h"
+#include "SharedLibrary.h"
 #include "SimFixture.h"
 #include "models/LeCroy93xx.h"
 
@@ -123,7 +124,7 @@ TEST_F(IsolationTest, UnloadedAndLoadedAgainEachPluginStartsAfreshAndWorks) {
         std::vector<uint16_t> first;
         for (int round = 0; round < 2; ++round) {
             // Not loaded by anyone else here, so unloading really unloads it.
-            ASSERT_FALSE(ztest::IsLoaded(family.path)) << "still loaded before round " << round;
+            ASSERT_FALSE(zhost::IsLoaded(family.path)) << "still loaded before round " << round;
             const int managers = zsim::DefaultRMOpenCount();
             {
                 ztest::Plugin plugin(family.path);
@@ -147,7 +148,7 @@ TEST_F(IsolationTest, UnloadedAndLoadedAgainEachPluginStartsAfreshAndWorks) {
                 EXPECT_FALSE(zsim::IsOpen(static_cast<ViSession>(handle)));
             }
         }
-        ASSERT_FALSE(ztest::IsLoaded(family.path)) << "not unloaded";
+        ASSERT_FALSE(zhost::IsLoaded(family.path)) << "not unloaded";
     }
 }
 

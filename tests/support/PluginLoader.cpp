@@ -2,56 +2,18 @@
 
 #include <vector>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "SharedLibrary.h"
 
 namespace ztest {
 
-namespace {
-
-#if defined(_WIN32)
-void* LoadPlugin(const std::string& path, std::string& error) {
-    HMODULE module = LoadLibraryA(path.c_str());
-    if (module == nullptr) {
-        error = "error " + std::to_string(GetLastError());
-    }
-    return reinterpret_cast<void*>(module);
-}
-void* Find(void* library, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-}
-void Unload(void* library) {
-    FreeLibrary(static_cast<HMODULE>(library));
-}
-#else
-void* LoadPlugin(const std::string& path, std::string& error) {
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        error = dlerror();
-    }
-    return library;
-}
-void* Find(void* library, const char* name) {
-    return dlsym(library, name);
-}
-void Unload(void* library) {
-    dlclose(library);
-}
-#endif
-
-}  // namespace
-
 Plugin::Plugin(const std::string& path) {
-    std::string error;
-    m_library = LoadPlugin(path, error);
+    m_library = zhost::OpenLibrary(path, false);
     if (m_library == nullptr) {
-        throw std::runtime_error(std::string("cannot load ") + path + ": " + error);
+        throw std::runtime_error(std::string("cannot load ") + path + ": " +
+                                 zhost::LastLoadError());
     }
     auto need = [&](const char* name) {
-        void* symbol = Find(m_library, name);
+        void* symbol = zhost::FindSymbol(m_library, name);
         if (symbol == nullptr) {
             throw std::runtime_error(std::string("no export ") + name + " in " + path);
         }
@@ -64,28 +26,18 @@ Plugin::Plugin(const std::string& path) {
     ReadWaveform = reinterpret_cast<decltype(ReadWaveform)>(need("ZVDS_ReadWaveform"));
     HasLongData = reinterpret_cast<decltype(HasLongData)>(need("ZVDS_HasLongData"));
     GetErrMessage = reinterpret_cast<decltype(GetErrMessage)>(need("ZVDS_GetErrMessage"));
-    RegisterServer = reinterpret_cast<RegisterFn>(Find(m_library, "DllRegisterServer"));
-    UnregisterServer = reinterpret_cast<RegisterFn>(Find(m_library, "DllUnregisterServer"));
+    RegisterServer =
+        reinterpret_cast<RegisterFn>(zhost::FindSymbol(m_library, "DllRegisterServer"));
+    UnregisterServer =
+        reinterpret_cast<RegisterFn>(zhost::FindSymbol(m_library, "DllUnregisterServer"));
 }
 
 Plugin::~Plugin() {
-    Unload(m_library);
-}
-
-bool IsLoaded(const std::string& path) {
-#if defined(_WIN32)
-    return GetModuleHandleA(path.c_str()) != nullptr;
-#else
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (library != nullptr) {
-        dlclose(library);  // only the reference just taken
-    }
-    return library != nullptr;
-#endif
+    zhost::CloseLibrary(m_library);
 }
 
 void* Plugin::Symbol(const char* name) const {
-    return Find(m_library, name);
+    return zhost::FindSymbol(m_library, name);
 }
 
 std::string Plugin::Message(int32_t number, const char* device) const {

@@ -27,7 +27,7 @@ public:
     decltype(&ZVDS_HasLongData) HasLongData;
     decltype(&ZVDS_GetErrMessage) GetErrMessage;
     typedef int32_t(ZVDS_STDCALL* RegisterFn)();
-    RegisterFn RegisterServer;    // null until the plug-in has registration
+    RegisterFn RegisterServer;  // null until the plug-in has registration
     RegisterFn UnregisterServer;
 
     // The formatted text of a message, as the host would show it.
@@ -36,10 +36,6 @@ public:
 private:
     void* m_library;
 };
-
-// Whether the library at `path` is loaded in this process now (without
-// loading it).
-bool IsLoaded(const std::string& path);
 
 // Channels collected through the host callback.
 struct Channel {

@@ -1,9 +1,10 @@
 #include "PluginLibrary.h"
 
+#include "SharedLibrary.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <dlfcn.h>
 #include <unistd.h>
 #endif
 
@@ -14,33 +15,8 @@ namespace zhost {
 namespace {
 
 #if defined(_WIN32)
-void* OpenLibrary(const std::string& path, bool /*global*/) {
-    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
-}
-void* Find(void* library, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-}
-void CloseLibrary(void* library) {
-    FreeLibrary(static_cast<HMODULE>(library));
-}
-std::string LastLoadError() {
-    return "error " + std::to_string(GetLastError());
-}
 const char* const kSimulatorFile = "VISA32.dll";
 #else
-void* OpenLibrary(const std::string& path, bool global) {
-    return dlopen(path.c_str(), RTLD_NOW | (global ? RTLD_GLOBAL : RTLD_LOCAL));
-}
-void* Find(void* library, const char* name) {
-    return dlsym(library, name);
-}
-void CloseLibrary(void* library) {
-    dlclose(library);
-}
-std::string LastLoadError() {
-    const char* text = dlerror();
-    return text ? text : "unknown error";
-}
 const char* const kSimulatorFile = "libzvds_visa_sim.so";
 #endif
 
@@ -64,7 +40,7 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
     plugin->m_path = path;
     bool complete = true;
     auto take = [&](const char* name, auto& out) {
-        out = reinterpret_cast<std::remove_reference_t<decltype(out)>>(Find(library, name));
+        out = reinterpret_cast<std::remove_reference_t<decltype(out)>>(FindSymbol(library, name));
         if (out == nullptr) {
             complete = false;
         }
@@ -131,7 +107,7 @@ bool LoadSimulatedBench(std::string& error) {
         return false;
     }
     typedef void (*InstallFn)();
-    auto install = reinterpret_cast<InstallFn>(Find(library, "zsim_InstallDemoBench"));
+    auto install = reinterpret_cast<InstallFn>(FindSymbol(library, "zsim_InstallDemoBench"));
     if (install == nullptr) {
         error = path + " has no demonstration bench";
         return false;
