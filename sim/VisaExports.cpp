@@ -163,12 +163,43 @@ ViAttrState AttributeOf(const Session& session, ViAttr attribute) {
     return it == session.attributes.end() ? 0 : it->second;
 }
 
-CallRecord MakeRecord(Call call, ViSession session) {
-    CallRecord r{};
-    r.call = call;
-    r.session = session;
-    return r;
+// The session and the description of one of its attributes; a status when
+// there is no such session or the session has no such attribute.
+ViStatus LookUpAttribute(State& s, ViObject vi, ViAttr attribute, Session*& session,
+                         const AttributeInfo*& info) {
+    session = Find(s, vi);
+    if (session == nullptr) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    info = FindAttribute(attribute);
+    if (info == nullptr || session->attributes.count(attribute) == 0) {
+        return VI_ERROR_NSUP_ATTR;
+    }
+    return VI_SUCCESS;
 }
+
+// One VISA call: holds the simulator's lock for the call, and adds the
+// call's record to the transcript when it finishes with its status.
+class CallScope {
+public:
+    CallScope(Call call, ViSession session) : state(S()), m_lock(state.mutex), record{} {
+        record.call = call;
+        record.session = session;
+    }
+    ViStatus Finish(ViStatus status) {
+        record.status = status;
+        Record(state, record);
+        return status;
+    }
+
+    State& state;
+
+private:
+    std::lock_guard<std::recursive_mutex> m_lock;
+
+public:
+    CallRecord record;
+};
 
 }  // namespace
 
@@ -307,16 +338,14 @@ using namespace zsim;
 #endif
 
 ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpenDefaultRM(ViSession* rm) {
-    State& s = S();
-    std::lock_guard<std::recursive_mutex> lock(s.mutex);
-    CallRecord r = MakeRecord(Call::OpenDefaultRM, 0);
+    CallScope call(Call::OpenDefaultRM, 0);
+    State& s = call.state;
+    CallRecord& r = call.record;
     if (const Fault* f = TakeFault(s, Call::OpenDefaultRM, "", 0)) {
-        r.status = f->status;
-        Record(s, r);
-        return f->status;
+        return call.Finish(f->status);
     }
     if (rm == nullptr) {
-        return VI_ERROR_INV_OBJECT;
+        return call.Finish(VI_ERROR_INV_OBJECT);
     }
     const ViSession id = s.nextSession++;
     Session session;
@@ -325,39 +354,32 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpenDefaultRM(ViSession* rm) {
     ++s.managerOpens;
     *rm = id;
     r.session = id;
-    r.status = VI_SUCCESS;
-    Record(s, r);
-    return VI_SUCCESS;
+    return call.Finish(VI_SUCCESS);
 }
 
 ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpen(ViSession rm, ViConstRsrc name, ViAccessMode, ViUInt32,
                                          ViSession* vi) {
-    State& s = S();
-    std::lock_guard<std::recursive_mutex> lock(s.mutex);
-    CallRecord r = MakeRecord(Call::Open, 0);
+    CallScope call(Call::Open, 0);
+    State& s = call.state;
+    CallRecord& r = call.record;
     r.resource = name ? name : "";
-    auto finish = [&](ViStatus status) {
-        r.status = status;
-        Record(s, r);
-        return status;
-    };
     if (const Fault* f = TakeFault(s, Call::Open, r.resource, 0)) {
-        return finish(f->status);
+        return call.Finish(f->status);
     }
     Session* manager = Find(s, rm);
     if (manager == nullptr || !manager->isManager) {
-        return finish(VI_ERROR_INV_OBJECT);
+        return call.Finish(VI_ERROR_INV_OBJECT);
     }
     if (vi == nullptr) {
-        return finish(VI_ERROR_INV_OBJECT);
+        return call.Finish(VI_ERROR_INV_OBJECT);
     }
     const std::string canonical = CanonicalResource(r.resource);
     Session session;
     if (canonical.empty() || !InterfaceOf(canonical, session.intfType, session.intfNum)) {
-        return finish(VI_ERROR_INV_RSRC_NAME);
+        return call.Finish(VI_ERROR_INV_RSRC_NAME);
     }
     if (s.instruments.count(canonical) == 0) {
-        return finish(VI_ERROR_RSRC_NFOUND);
+        return call.Finish(VI_ERROR_RSRC_NFOUND);
     }
     session.manager = rm;
     session.resource = canonical;
@@ -372,24 +394,18 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viOpen(ViSession rm, ViConstRsrc name, ViAcces
     s.sessions[id] = session;
     *vi = id;
     r.session = id;
-    return finish(VI_SUCCESS);
+    return call.Finish(VI_SUCCESS);
 }
 
 ZSIM_VISA ViStatus ZVDS_VISA_CALL viClose(ViObject vi) {
-    State& s = S();
-    std::lock_guard<std::recursive_mutex> lock(s.mutex);
-    CallRecord r = MakeRecord(Call::Close, vi);
-    auto finish = [&](ViStatus status) {
-        r.status = status;
-        Record(s, r);
-        return status;
-    };
+    CallScope call(Call::Close, vi);
+    State& s = call.state;
     if (const Fault* f = TakeFault(s, Call::Close, "", 0)) {
-        return finish(f->status);
+        return call.Finish(f->status);
     }
     Session* session = Find(s, vi);
     if (session == nullptr) {
-        return finish(VI_ERROR_INV_OBJECT);
+        return call.Finish(VI_ERROR_INV_OBJECT);
     }
     if (session->isManager) {
         // Closing a resource manager closes every session opened through it.
@@ -398,29 +414,21 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viClose(ViObject vi) {
         }
     }
     s.sessions.erase(vi);
-    return finish(VI_SUCCESS);
+    return call.Finish(VI_SUCCESS);
 }
 
 ZSIM_VISA ViStatus ZVDS_VISA_CALL viGetAttribute(ViObject vi, ViAttr attribute, void* value) {
-    State& s = S();
-    std::lock_guard<std::recursive_mutex> lock(s.mutex);
-    CallRecord r = MakeRecord(Call::GetAttribute, vi);
+    CallScope call(Call::GetAttribute, vi);
+    State& s = call.state;
+    CallRecord& r = call.record;
     r.attribute = attribute;
-    auto finish = [&](ViStatus status) {
-        r.status = status;
-        Record(s, r);
-        return status;
-    };
     if (const Fault* f = TakeFault(s, Call::GetAttribute, "", attribute)) {
-        return finish(f->status);
+        return call.Finish(f->status);
     }
-    Session* session = Find(s, vi);
-    if (session == nullptr) {
-        return finish(VI_ERROR_INV_OBJECT);
-    }
-    const AttributeInfo* info = FindAttribute(attribute);
-    if (info == nullptr || session->attributes.count(attribute) == 0) {
-        return finish(VI_ERROR_NSUP_ATTR);
+    Session* session = nullptr;
+    const AttributeInfo* info = nullptr;
+    if (const ViStatus status = LookUpAttribute(s, vi, attribute, session, info)) {
+        return call.Finish(status);
     }
     r.value = session->attributes[attribute];
     if (value != nullptr) {
@@ -436,48 +444,40 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viGetAttribute(ViObject vi, ViAttr attribute, 
                 break;
         }
     }
-    return finish(VI_SUCCESS);
+    return call.Finish(VI_SUCCESS);
 }
 
 ZSIM_VISA ViStatus ZVDS_VISA_CALL viSetAttribute(ViObject vi, ViAttr attribute, ViAttrState value) {
-    State& s = S();
-    std::lock_guard<std::recursive_mutex> lock(s.mutex);
-    CallRecord r = MakeRecord(Call::SetAttribute, vi);
+    CallScope call(Call::SetAttribute, vi);
+    State& s = call.state;
+    CallRecord& r = call.record;
     r.attribute = attribute;
     r.value = value;
-    auto finish = [&](ViStatus status) {
-        r.status = status;
-        Record(s, r);
-        return status;
-    };
     if (const Fault* f = TakeFault(s, Call::SetAttribute, "", attribute)) {
-        return finish(f->status);
+        return call.Finish(f->status);
     }
-    Session* session = Find(s, vi);
-    if (session == nullptr) {
-        return finish(VI_ERROR_INV_OBJECT);
-    }
-    const AttributeInfo* info = FindAttribute(attribute);
-    if (info == nullptr || session->attributes.count(attribute) == 0) {
-        return finish(VI_ERROR_NSUP_ATTR);
+    Session* session = nullptr;
+    const AttributeInfo* info = nullptr;
+    if (const ViStatus status = LookUpAttribute(s, vi, attribute, session, info)) {
+        return call.Finish(status);
     }
     if (info->readOnly) {
-        return finish(VI_ERROR_ATTR_READONLY);
+        return call.Finish(VI_ERROR_ATTR_READONLY);
     }
     const bool isBoolean = attribute == VI_ATTR_TERMCHAR_EN || attribute == VI_ATTR_GPIB_READDR_EN;
     if ((isBoolean && value > 1) || (info->width == 1 && value > 0xFF) ||
         (info->width == 2 && !isBoolean && value > 0xFFFF)) {
-        return finish(VI_ERROR_NSUP_ATTR_STATE);
+        return call.Finish(VI_ERROR_NSUP_ATTR_STATE);
     }
     session->attributes[attribute] = value;
-    return finish(VI_SUCCESS);
+    return call.Finish(VI_SUCCESS);
 }
 
 ZSIM_VISA ViStatus ZVDS_VISA_CALL viWrite(ViSession vi, ViConstBuf buffer, ViUInt32 count,
                                           ViUInt32* written) {
-    State& s = S();
-    std::lock_guard<std::recursive_mutex> lock(s.mutex);
-    CallRecord r = MakeRecord(Call::Write, vi);
+    CallScope call(Call::Write, vi);
+    State& s = call.state;
+    CallRecord& r = call.record;
     r.count = count;
     if (buffer != nullptr) {
         r.data.assign(reinterpret_cast<const char*>(buffer), count);
@@ -485,17 +485,12 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viWrite(ViSession vi, ViConstBuf buffer, ViUIn
     if (written != nullptr) {
         *written = 0;
     }
-    auto finish = [&](ViStatus status) {
-        r.status = status;
-        Record(s, r);
-        return status;
-    };
     Session* session = Find(s, vi);
     if (session == nullptr || session->isManager) {
-        return finish(VI_ERROR_INV_OBJECT);
+        return call.Finish(VI_ERROR_INV_OBJECT);
     }
     if (const Fault* f = TakeFault(s, Call::Write, r.data, 0)) {
-        return finish(f->status);  // the instrument never saw it
+        return call.Finish(f->status);  // the instrument never saw it
     }
     session->lastWrite = r.data;
     if (Instrument* instrument = InstrumentOf(s, *session)) {
@@ -507,26 +502,21 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viWrite(ViSession vi, ViConstBuf buffer, ViUIn
     if (written != nullptr) {
         *written = count;
     }
-    return finish(VI_SUCCESS);
+    return call.Finish(VI_SUCCESS);
 }
 
 ZSIM_VISA ViStatus ZVDS_VISA_CALL viRead(ViSession vi, ViBuf buffer, ViUInt32 count,
                                          ViUInt32* received) {
-    State& s = S();
-    std::lock_guard<std::recursive_mutex> lock(s.mutex);
-    CallRecord r = MakeRecord(Call::Read, vi);
+    CallScope call(Call::Read, vi);
+    State& s = call.state;
+    CallRecord& r = call.record;
     r.count = count;
     if (received != nullptr) {
         *received = 0;
     }
-    auto finish = [&](ViStatus status) {
-        r.status = status;
-        Record(s, r);
-        return status;
-    };
     Session* session = Find(s, vi);
     if (session == nullptr || session->isManager) {
-        return finish(VI_ERROR_INV_OBJECT);
+        return call.Finish(VI_ERROR_INV_OBJECT);
     }
     Instrument* instrument = InstrumentOf(s, *session);
     std::deque<std::string>* outbox = instrument ? &instrument->Outbox() : nullptr;
@@ -537,7 +527,7 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viRead(ViSession vi, ViBuf buffer, ViUInt32 co
                 if (pending) {
                     outbox->pop_front();  // the answer never arrived
                 }
-                return finish(f->status);
+                return call.Finish(f->status);
             case FaultKind::Empty:
                 if (pending) {
                     outbox->front().clear();
@@ -558,7 +548,7 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viRead(ViSession vi, ViBuf buffer, ViUInt32 co
         }
     }
     if (outbox == nullptr || outbox->empty()) {
-        return finish(VI_ERROR_TMO);  // nothing to say: the read times out
+        return call.Finish(VI_ERROR_TMO);  // nothing to say: the read times out
     }
     const bool serial = session->intfType == VI_INTF_ASRL;
     const bool stopAtTermChar =
@@ -601,5 +591,5 @@ ZSIM_VISA ViStatus ZVDS_VISA_CALL viRead(ViSession vi, ViBuf buffer, ViUInt32 co
     } else {
         message.erase(0, n);
     }
-    return finish(status);
+    return call.Finish(status);
 }
