@@ -10,19 +10,13 @@
 #include <cstdlib>
 
 #include "Counting.h"
+#include "VisaBinding.h"
 #include "VisaCalls.h"
 
 namespace {
 
-struct SimulatorVisa {
-    ViOpenDefaultRMFn openDefaultRM;
-    ViOpenFn open;
-    ViCloseFn close;
-    ViGetAttributeFn getAttribute;
-    ViSetAttributeFn setAttribute;
-    ViReadFn read;
-    ViWriteFn write;
-};
+// The simulator's seven functions, in the core's table.
+using SimulatorVisa = zvds::VisaApi;
 
 template <class Fn>
 void Next(const char* name, Fn& out) {

@@ -104,6 +104,21 @@ Rig Rvt8800Rig(int seed) {
     return rig;
 }
 
+// One-byte points, delivered as 16 steps per code (RHX6000, TDS300).
+template <class Model>
+void FillByteRecords(Model& scope, Rig& rig, int seed) {
+    for (size_t c = 0; c < rig.channels.size(); ++c) {
+        typename Model::Record record;
+        std::vector<uint16_t> expected(record.size());
+        for (size_t i = 0; i < record.size(); ++i) {
+            record[i] = Code(seed, c, i);
+            expected[i] = static_cast<uint16_t>(16 * record[i]);
+        }
+        scope.SetRecord(rig.channels[c], record);
+        rig.samples[rig.channels[c]] = expected;
+    }
+}
+
 Rig Rhx6000Rig(int seed) {
     auto scope = std::make_shared<zsim::Rhx6000>();
     Rig rig;
@@ -111,16 +126,7 @@ Rig Rhx6000Rig(int seed) {
     for (int r = 1; r <= 20; ++r) {
         rig.channels.push_back("REF" + std::to_string(r));
     }
-    for (size_t c = 0; c < rig.channels.size(); ++c) {
-        zsim::Rhx6000::Record record;
-        std::vector<uint16_t> expected(record.size());
-        for (size_t i = 0; i < record.size(); ++i) {
-            record[i] = Code(seed, c, i);
-            expected[i] = static_cast<uint16_t>(16 * record[i]);
-        }
-        scope->SetRecord(rig.channels[c], record);
-        rig.samples[rig.channels[c]] = expected;
-    }
+    FillByteRecords(*scope, rig, seed);
     rig.instrument = scope;
     return rig;
 }
@@ -130,16 +136,7 @@ Rig Tds300Rig(int seed) {
     Rig rig;
     rig.points = 1000;
     rig.channels = {"CH1", "CH2", "MATH1", "REF1", "REF2"};
-    for (size_t c = 0; c < rig.channels.size(); ++c) {
-        zsim::Tds300::Record record;
-        std::vector<uint16_t> expected(record.size());
-        for (size_t i = 0; i < record.size(); ++i) {
-            record[i] = Code(seed, c, i);
-            expected[i] = static_cast<uint16_t>(16 * record[i]);
-        }
-        scope->SetRecord(rig.channels[c], record);
-        rig.samples[rig.channels[c]] = expected;
-    }
+    FillByteRecords(*scope, rig, seed);
     rig.instrument = scope;
     return rig;
 }
