@@ -5,6 +5,7 @@
 
 #include "GpibException.h"
 #include "Messages.h"
+#include "Query.h"
 #include "ReplyText.h"
 
 namespace zvds {
@@ -28,9 +29,7 @@ bool IsModel(const char* reply, size_t length, const ModelId& model) {
 }
 
 void Identify(CGpibDevice& device, const ModelId& model) {
-    device.WriteString("MODEL?");  // which model are you?
-    std::string reply;
-    device.ReadString(reply);
+    std::string reply = Query(device, "MODEL?");  // which model are you?
     TrimTrailingSpace(reply);
     if (!IsModel(reply.data(), reply.size(), model)) {
         ThrowGpibException(&device, kMsgDifferentModel);
@@ -41,7 +40,7 @@ void ScanChannels(CGpibDevice& device, const ChannelSink& sink, const char* cons
                   size_t count) {
     std::string reply;
     for (size_t i = 0; i < count; ++i) {
-        device.WriteString(std::string(names[i]) + "?");  // is this channel switched on?
+        device.WriteJoined(names[i], "?");  // is this channel switched on?
         device.ReadString(reply);
         if (Contains(reply, "ON") && !sink.Offer(names[i], kPoints)) {
             return;
@@ -50,10 +49,7 @@ void ScanChannels(CGpibDevice& device, const ChannelSink& sink, const char* cons
 }
 
 void RequireStorageMode(CGpibDevice& device) {
-    device.WriteString("MOD?");  // which acquisition mode?
-    std::string reply;
-    device.ReadString(reply);
-    if (!Contains(reply, "STORAGE")) {
+    if (!Contains(Query(device, "MOD?"), "STORAGE")) {  // which acquisition mode?
         ThrowGpibException(&device, kMsgNotStorageMode);
     }
 }

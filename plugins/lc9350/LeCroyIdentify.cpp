@@ -4,6 +4,7 @@
 #include "GpibException.h"
 #include "LeCroy.h"
 #include "Messages.h"
+#include "Query.h"
 #include "ReplyText.h"
 
 namespace zvds {
@@ -22,9 +23,7 @@ const char* const kTwoChannelNames[] = {"C1", "C2", "M1", "M2", "M3", "M4", "TA"
 }  // namespace
 
 void Identify(CGpibDevice& device) {
-    device.WriteString("*IDN?");  // maker, model, serial number, firmware
-    std::string reply;
-    device.ReadString(reply);
+    std::string reply = Query(device, "*IDN?");  // maker, model, serial number, firmware
     TrimTrailingSpace(reply);
     // The 9350 test comes first: a reply naming both counts as a 9350.
     if (Contains(reply, "LECROY,9350")) {

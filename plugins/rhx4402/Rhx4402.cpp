@@ -4,6 +4,7 @@
 #include "GpibException.h"
 #include "Messages.h"
 #include "PluginDriver.h"
+#include "Query.h"
 #include "ReplyText.h"
 #include "Rhx4402Conversion.h"
 #include "RhxDialect.h"
@@ -31,10 +32,7 @@ void EnumerateChannels(CGpibDevice& device, const ChannelSink& sink) {
 void ReadWaveform(CGpibDevice& device, const char* channel, uint16_t* samples) {
     rhx::RequireStorageMode(device);
 
-    device.WriteString("PAU?");  // is the acquisition paused?
-    std::string reply;
-    device.ReadString(reply);
-    const bool wasPaused = Contains(reply, "ON");
+    const bool wasPaused = Contains(Query(device, "PAU?"), "ON");  // is it paused?
 
     device.WriteString("WAV COD WOR");  // transfer 16-bit words
     device.WriteString("WAV STA DIS");  // from the first point shown

@@ -5,6 +5,7 @@
 #include "GpibException.h"
 #include "Messages.h"
 #include "PluginDriver.h"
+#include "Query.h"
 #include "ReplyText.h"
 #include "Rhx6000Waveform.h"
 
@@ -22,13 +23,6 @@ const char* const kChannels[] = {
 };
 constexpr size_t kInputs = 2;
 constexpr size_t kReferences = sizeof(kChannels) / sizeof(kChannels[0]) - kInputs;
-
-std::string Query(CGpibDevice& device, const char* command) {
-    device.WriteString(command);
-    std::string reply;
-    device.ReadString(reply);
-    return reply;
-}
 
 void Identify(CGpibDevice& device) {
     std::string model = Query(device, "MODEL?");  // the model id, e.g. RHX6104

@@ -5,6 +5,7 @@
 #include "GpibException.h"
 #include "Messages.h"
 #include "PluginDriver.h"
+#include "Query.h"
 #include "ReplyText.h"
 #include "Tds300Curve.h"
 
@@ -16,10 +17,8 @@ const char* const kChannels[] = {"CH1", "CH2", "MATH1", "REF1", "REF2"};
 constexpr int32_t kChannelPoints = static_cast<int32_t>(tds300::kPoints);
 
 void Identify(CGpibDevice& device) {
-    device.WriteString("HEADER OFF");  // replies without their header from now on
-    device.WriteString("*IDN?");       // maker, model, serial, firmware
-    std::string id;
-    device.ReadString(id);
+    device.WriteString("HEADER OFF");         // replies without their header from now on
+    std::string id = Query(device, "*IDN?");  // maker, model, serial, firmware
     TrimTrailingSpace(id);
     if (!Contains(id, "TEKTRONIX") || !Contains(id, "TDS 3")) {
         ThrowGpibException(&device, kMsgDifferentModel);
